@@ -1,0 +1,11 @@
+#pragma once
+#include <string>
+
+#include "reading_cursor.h"
+
+// Replaces cursor.text with the file's lines, one line feed after each; offset and display stay.
+// A file that cannot be opened or read, or memory running out, leaves the text empty.
+void LoadTextFile(ReadingCursor& cursor, const std::wstring& path);
+
+// Converts code page 936 bytes to UTF-16; a zero byte ends the text.
+ReadingText ConvertToWide(std::string bytes);

@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "temp_file.h"
+#include "test_text.h"
+#include "text_loader.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace {
+
+using namespace std::string_literals;
+
+struct LoadCase {
+    const char* name;
+    std::string bytes;
+    std::u16string text;
+};
+
+void PrintTo(const LoadCase& c, std::ostream* os) { *os << c.name; }
+
+class LoadTextFileCase : public testing::TestWithParam<LoadCase> {};
+
+TEST_P(LoadTextFileCase, BuildsTextFromLines) {
+    TempFile file(GetParam().bytes);
+    ReadingCursor cursor;
+    LoadTextFile(cursor, file.Path());
+    EXPECT_EQ(cursor.text, W(GetParam().text));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LoadTextFile, LoadTextFileCase,
+    testing::Values(
+        LoadCase{"CrLfBecomesLf", "a\r\nb\r\n", u"a\nb\n"},
+        LoadCase{"LastLineGetsLineFeed", "a\nb", u"a\nb\n"},
+        LoadCase{"EmptyLineKept", "a\n\n", u"a\n\n"},
+        LoadCase{"EmptyFile", "", u""},
+        LoadCase{"OnlyLineFeeds", "\n\n\n", u"\n\n\n"},
+        LoadCase{"CodePage936", "\xD6\xD0\xCE\xC4\n", u"中文\n"},
+        LoadCase{"MixedAsciiAndChinese", "\xC4\xE3\xBA\xC3 world\r\nok", u"你好 world\nok\n"},
+        LoadCase{"ZeroByteEndsText", "ab\ncd\0ef\ngh\n"s, u"ab\ncd"},
+        LoadCase{"LoneCarriageReturnKept", "a\rb\n", u"a\rb\n"},
+        LoadCase{"CtrlZEndsInputMidLine", "ab\ncd\x1A" "ef\ngh\n", u"ab\ncd\n"},
+        LoadCase{"CtrlZAtLineStartAddsNoLine", "ab\n\x1A" "cd\n", u"ab\n"}),
+    [](const testing::TestParamInfo<LoadCase>& info) { return std::string(info.param.name); });
+
+TEST(LoadTextFile, KeepsOffsetAndDisplay) {
+    TempFile file("0123456789abcdefghijklmnopqrstuvwxyz\n");
+    ReadingCursor cursor;
+    Advance(cursor, 13);
+    Advance(cursor, 13);
+    ASSERT_EQ(cursor.offset, 23u);
+    const DisplaySegment shown = cursor.display;
+    LoadTextFile(cursor, file.Path());
+    EXPECT_EQ(cursor.offset, 23u);
+    EXPECT_EQ(cursor.display, shown);
+    Advance(cursor, 13);
+    EXPECT_EQ(cursor.display, W(u"nopqrstuvwxyz"));
+}
+
+TEST(LoadTextFile, UnopenablePathsEmptyTheText) {
+    const auto folder = std::filesystem::temp_directory_path();
+    for (const std::wstring& path : {std::wstring(), (folder / "sundrovale-no-such-file.txt").wstring(),
+                                     folder.wstring()}) {
+        ReadingCursor cursor;
+        LoadTextFile(cursor, path);
+        EXPECT_TRUE(cursor.text.empty());
+        Advance(cursor, 13);
+        EXPECT_TRUE(cursor.display.empty());
+    }
+}
+
+TEST(LoadTextFile, OpensNonAsciiPath) {
+    const auto folder = std::filesystem::temp_directory_path();
+    const auto path = folder / std::filesystem::u8path("sundrovale-中文.txt");
+    std::ofstream(path, std::ios::binary) << "hello\n";
+    ReadingCursor cursor;
+    LoadTextFile(cursor, folder.wstring() + L"/sundrovale-中文.txt");
+    std::filesystem::remove(path);
+    EXPECT_EQ(cursor.text, W(u"hello\n"));
+}
+
+TEST(ConvertToWide, InvalidBytesNeitherCrashNorOverrun) {
+    for (const std::string bytes : {"\xFF"s, "\x81"s, "ab\xD6"s, "\xD6\xD0\xFF\xFF\xCE\xC4"s}) {
+        const ReadingText text = ConvertToWide(bytes);
+        EXPECT_LE(text.size(), bytes.size());
+    }
+}
+
+#ifdef _WIN32
+TEST(LoadTextFile, ReadsFileOpenForWritingElsewhere) {
+    TempFile file("shared\n");
+    HANDLE writer = CreateFileW(file.Path().c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    ReadingCursor cursor;
+    LoadTextFile(cursor, file.Path());
+    CloseHandle(writer);
+    EXPECT_EQ(cursor.text, W(u"shared\n"));
+}
+
+TEST(LoadTextFile, FileLockedAgainstReadingLeavesTextEmpty) {
+    TempFile file("locked\n");
+    HANDLE locker = CreateFileW(file.Path().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(locker, INVALID_HANDLE_VALUE);
+    ReadingCursor cursor;
+    LoadTextFile(cursor, file.Path());
+    CloseHandle(locker);
+    EXPECT_TRUE(cursor.text.empty());
+}
+#endif
+
+}  // namespace
