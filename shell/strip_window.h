@@ -1,0 +1,12 @@
+#pragma once
+#include <windows.h>
+
+// The strip's window procedure: the timer advances the text, the right-click menu carries the
+// commands, a double-click pauses and resumes, a left-button drag moves the strip.
+LRESULT CALLBACK StripWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Pushes the strip settings to the window: layered opacity, width and height, segment length.
+void ApplyAppearance(HWND window);
+
+// Shows the open-file dialog on the shared path buffer; true when a file name was chosen.
+BOOL ChooseTextFile();
