@@ -11,6 +11,8 @@ namespace {
 
 bool IsLineBreak(WideChar c) { return c == u'\r' || c == u'\n'; }
 
+bool IsHighSurrogate(WideChar c) { return c >= 0xD800 && c <= 0xDBFF; }
+
 // Pieces this short (an empty line, one character and its break) are passed over, never shown.
 constexpr std::size_t kShortestShown = 3;
 
@@ -28,7 +30,10 @@ void Advance(ReadingCursor& cursor, std::int32_t segmentLength) {
         const std::size_t start = cursor.offset;
         const std::size_t stop = start + std::min(limit, length - start);
         const auto lineEnd = std::find_if(text.begin() + start, text.begin() + stop, IsLineBreak);
-        const std::size_t end = lineEnd == text.begin() + stop ? stop : (lineEnd - text.begin()) + 1;
+        std::size_t end = lineEnd == text.begin() + stop ? stop : (lineEnd - text.begin()) + 1;
+        // A piece cut short of the text's end never splits a surrogate pair; one unit is always kept,
+        // so every try still moves on.
+        if (end < length && end - start > 1 && IsHighSurrogate(text[end - 1])) --end;
         cursor.offset = static_cast<std::uint32_t>(end >= length ? 0 : end);
         if (end - start >= kShortestShown) {
             cursor.display.assign(text, start, end - start);

@@ -60,7 +60,13 @@ INSTANTIATE_TEST_SUITE_P(
                     {{u"abcdefghijklm", 13}, {u"nop\n", 17}, {u"xyz", 0}}},
         AdvanceCase{"NothingShowable", u"\na\n\nb\r\n", 13, {{u"", 0}, {u"", 0}}},
         AdvanceCase{"EmptyText", u"", 52, {{u"", 0}}},
-        AdvanceCase{"NonPositiveLengthShowsNothing", u"abcdef", 0, {{u"", 0}}}),
+        AdvanceCase{"NonPositiveLengthShowsNothing", u"abcdef", 0, {{u"", 0}}},
+        // An emoji is two code units: a cut that would fall between them comes one unit earlier.
+        AdvanceCase{"EmojiAtCutMovesToNextPiece", u"abcdefghijkl😀xyz\n", 13,
+                    {{u"abcdefghijkl", 12}, {u"😀xyz\n", 0}}},
+        AdvanceCase{"EmojiEndingAtCutStays", u"abcdefghijk😀xyz\n", 13, {{u"abcdefghijk😀", 13}, {u"xyz\n", 0}}},
+        AdvanceCase{"RunOfEmoji", u"😀😀😀😀😀😀😀😀\n", 13, {{u"😀😀😀😀😀😀", 12}, {u"😀😀\n", 0}}},
+        AdvanceCase{"CutEmojiLeavesShortPieceSkipped", u"ab😀cd\n", 3, {{u"😀c", 5}, {u"😀c", 5}}}),
     [](const testing::TestParamInfo<AdvanceCase>& info) { return std::string(info.param.name); });
 
 TEST(Advance, DisplayIsEmptyBeforeFirstCall) {
