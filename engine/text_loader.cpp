@@ -7,7 +7,11 @@
 #include <cstring>
 #include <fstream>
 #include <new>
+#include <stdexcept>
+#include <string_view>
 #include <vector>
+
+#include "text_encoding.h"
 
 #ifndef _WIN32
 #include <iconv.h>
@@ -17,11 +21,9 @@ namespace {
 
 #ifdef _WIN32
 
-// The runtime opens text-mode streams with CR LF read as LF and Ctrl+Z as the end, sharing the
-// file for reading and writing with other processes.
-void OpenForReading(std::ifstream& file, const std::wstring& path) { file.open(path.c_str()); }
-
-bool ReadLine(std::ifstream& file, std::string& line) { return static_cast<bool>(std::getline(file, line)); }
+// The runtime shares the file for reading and writing with other processes. Binary, since the
+// encoding is decided from the bytes as they are on disk; text mode is applied by ApplyTextMode.
+void OpenForReading(std::ifstream& file, const std::wstring& path) { file.open(path.c_str(), std::ios::binary); }
 
 struct LocaleScope {
     LocaleScope() { std::setlocale(LC_ALL, "chs"); }
@@ -62,67 +64,143 @@ std::string ToUtf8(const std::wstring& path) {
     return out;
 }
 
-void OpenForReading(std::ifstream& file, const std::wstring& path) { file.open(ToUtf8(path)); }
+void OpenForReading(std::ifstream& file, const std::wstring& path) { file.open(ToUtf8(path), std::ios::binary); }
 
-// Reads lines as the Windows runtime's text mode delivers them: CR LF as LF, Ctrl+Z as the end.
-bool ReadLine(std::ifstream& file, std::string& line) {
-    if (!std::getline(file, line)) return false;
-    const bool terminated = !file.eof();
-    const std::size_t stop = line.find('\x1A');
-    if (stop != std::string::npos) {
-        line.resize(stop);
-        file.setstate(std::ios::eofbit);
-        return stop > 0;  // nothing before the Ctrl+Z: the input ended at the line's start
+// Closes the converter however the conversion ends, running out of memory included.
+struct IconvHandle {
+    iconv_t cd = iconv_open("UTF-16LE", "CP936");
+    ~IconvHandle() {
+        if (ok()) iconv_close(cd);
     }
-    if (terminated && !line.empty() && line.back() == '\r') line.pop_back();
-    return true;
-}
+    bool ok() const { return cd != reinterpret_cast<iconv_t>(-1); }
+};
 
 ReadingText ConvertCodePage936(std::string bytes) {
     bytes.resize(std::strlen(bytes.c_str()));  // as with a zero-terminated conversion
-    ReadingText result;
-    iconv_t cd = iconv_open("UTF-16LE", "CP936");
-    if (cd == reinterpret_cast<iconv_t>(-1)) return result;
+    IconvHandle converter;
+    if (!converter.ok()) return ReadingText();
+    // Never more characters than bytes (an invalid byte gives one U+FFFD), plus the zero.
     std::vector<char16_t> out(bytes.size() + 1);
     char* in = bytes.data();
     std::size_t inLeft = bytes.size();
+    char* outPtr = reinterpret_cast<char*>(out.data());
+    std::size_t outLeft = out.size() * sizeof(char16_t);
     while (inLeft > 0) {
-        char* outPtr = reinterpret_cast<char*>(out.data());
-        std::size_t outLeft = out.size() * sizeof(char16_t);
-        const std::size_t rc = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
-        result.append(out.data(), reinterpret_cast<char16_t*>(outPtr));
-        if (rc == static_cast<std::size_t>(-1) && errno != E2BIG) {
-            // An invalid or cut-off sequence: mark it and go on with the next byte.
-            result += u'\uFFFD';
-            ++in;
-            --inLeft;
-        }
+        if (iconv(converter.cd, &in, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1)) break;
+        if (errno == E2BIG || outLeft < sizeof(char16_t)) break;
+        // An invalid or cut-off sequence: mark it and go on with the next byte.
+        const char16_t replacement = u'\uFFFD';
+        std::memcpy(outPtr, &replacement, sizeof replacement);
+        outPtr += sizeof replacement;
+        outLeft -= sizeof replacement;
+        ++in;
+        --inLeft;
     }
-    iconv_close(cd);
-    return result;
+    const std::size_t written = out.size() - outLeft / sizeof(char16_t);
+    bytes = std::string();  // the bytes are done with: free them before the result is built
+    return ReadingText(out.data(), written);
 }
 
 #endif
+
+constexpr std::size_t kFirstRead = 64 << 10;
+
+// How many bytes the file holds past the read position, plus one so that the read that takes them
+// also meets the end; 0 where the stream cannot tell.
+std::size_t RemainingPlusOne(std::ifstream& file) {
+    const std::streampos here = file.tellg();
+    file.seekg(0, std::ios::end);
+    const std::streampos end = file.tellg();
+    file.seekg(here);
+    if (here < 0 || end < here || !file) {
+        file.clear();
+        return 0;
+    }
+    return static_cast<std::size_t>(end - here) + 1;
+}
+
+// The file's bytes as they are on disk. A first small read, so that a folder (readable as a stream
+// on some systems) fails before any size is asked; then the buffer is sized once for the rest,
+// leaving room for the line feed that may be added.
+std::string ReadWholeFile(std::ifstream& file) {
+    std::string bytes;
+    std::size_t filled = 0;
+    std::size_t want = kFirstRead;
+    for (;;) {
+        bytes.resize(filled + want);
+        file.read(&bytes[filled], static_cast<std::streamsize>(want));
+        filled += static_cast<std::size_t>(file.gcount());
+        if (!file) break;
+        want = RemainingPlusOne(file);
+        if (want == 0) want = filled;  // size unknown: double
+    }
+    bytes.resize(filled);
+    return bytes;
+}
+
+// Lines end in one line feed each, an unterminated last line too; a CR before an LF is dropped, a
+// lone CR kept. In place, so no copy of the text is made.
+template <typename Text>
+void EndLinesWithLineFeed(Text& text) {
+    using Char = typename Text::value_type;
+    const std::size_t firstCr = text.find(Char('\r'));
+    if (firstCr != Text::npos) {
+        std::size_t out = firstCr;
+        for (std::size_t in = firstCr; in < text.size(); ++in) {
+            if (text[in] == Char('\r') && in + 1 < text.size() && text[in + 1] == Char('\n')) continue;
+            text[out++] = text[in];
+        }
+        text.resize(out);
+    }
+    if (!text.empty() && text.back() != Char('\n')) text.push_back(Char('\n'));
+}
+
+// What the Windows runtime's text mode does to a code page file, done here so both builds agree:
+// Ctrl+Z ends the input, CR LF is read as LF.
+void ApplyTextMode(std::string& bytes) {
+    const std::size_t stop = bytes.find('\x1A');
+    if (stop != std::string::npos) bytes.resize(stop);
+    EndLinesWithLineFeed(bytes);
+}
+
+ReadingText DecodeUnicode(std::string bytes, const DetectedEncoding& detected) {
+    // Unicode files are read as written: only line ends are treated as in text mode; Ctrl+Z and
+    // zero are characters like any other, since those rules belong to code page text and C strings.
+    if (detected.encoding == TextEncoding::Utf8) {
+        bytes.erase(0, detected.markLength);
+        EndLinesWithLineFeed(bytes);  // CR and LF bytes never occur inside a UTF-8 sequence
+        return DecodeUtf8(bytes);
+    }
+    ReadingText text = DecodeUtf16(std::string_view(bytes).substr(detected.markLength),
+                                   detected.encoding == TextEncoding::Utf16BE);
+    bytes = std::string();
+    EndLinesWithLineFeed(text);
+    return text;
+}
 
 }  // namespace
 
 ReadingText ConvertToWide(std::string bytes) { return ConvertCodePage936(std::move(bytes)); }
 
 void LoadTextFile(ReadingCursor& cursor, const std::wstring& path) {
-    cursor.text.clear();
+    ReadingText().swap(cursor.text);  // the old text and its memory go first
     try {
         std::ifstream file;
         OpenForReading(file, path);
         if (!file.is_open()) return;
-        std::string gathered;
-        std::string line;
-        while (ReadLine(file, line)) {
-            gathered += line;
-            gathered += '\n';
+        std::string bytes = ReadWholeFile(file);
+        file.close();
+        const DetectedEncoding detected = DetectEncoding(bytes);
+        if (detected.encoding == TextEncoding::CodePage936) {
+            ApplyTextMode(bytes);
+            cursor.text = ConvertToWide(std::move(bytes));
+        } else {
+            cursor.text = DecodeUnicode(std::move(bytes), detected);
         }
-        cursor.text = ConvertToWide(std::move(gathered));
     } catch (const std::bad_alloc&) {
         // A file too large for memory is not read; the strip goes on with an empty text.
         cursor.text = ReadingText();
+    } catch (const std::length_error&) {
+        cursor.text = ReadingText();  // likewise a size no string can hold
     }
 }

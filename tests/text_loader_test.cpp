@@ -4,6 +4,7 @@
 
 #include "temp_file.h"
 #include "test_text.h"
+#include "text_encoding.h"
 #include "text_loader.h"
 
 #ifdef _WIN32
@@ -46,6 +47,57 @@ INSTANTIATE_TEST_SUITE_P(
         LoadCase{"CtrlZEndsInputMidLine", "ab\ncd\x1A" "ef\ngh\n", u"ab\ncd\n"},
         LoadCase{"CtrlZAtLineStartAddsNoLine", "ab\n\x1A" "cd\n", u"ab\n"}),
     [](const testing::TestParamInfo<LoadCase>& info) { return std::string(info.param.name); });
+
+// A text as a UTF-16 file with its byte-order mark.
+std::string Utf16File(std::u16string_view text, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char16_t unit : text) {
+        const char high = static_cast<char>(unit >> 8);
+        const char low = static_cast<char>(unit & 0xFF);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
+    }
+    return bytes;
+}
+
+const std::string kMark8 = "\xEF\xBB\xBF";
+const std::u16string kSame = u"读书 ok\n第二行\nend\n";
+const std::u16string kSameWithEmoji = u"读书 ok\n第二行 😀\nend\n";
+
+// One text in every encoding a file may come in (code page 936 has no emoji), then the line and
+// control-character rules of the Unicode files.
+INSTANTIATE_TEST_SUITE_P(
+    Encodings, LoadTextFileCase,
+    testing::Values(
+        LoadCase{"Cp936", "\xB6\xC1\xCA\xE9 ok\r\n\xB5\xDA\xB6\xFE\xD0\xD0\nend", kSame},
+        LoadCase{"Utf8", u8"读书 ok\r\n第二行\nend", kSame},
+        LoadCase{"Utf8Mark", kMark8 + u8"读书 ok\r\n第二行\nend", kSame},
+        LoadCase{"Utf16Le", Utf16File(u"读书 ok\r\n第二行\nend", false), kSame},
+        LoadCase{"Utf16Be", Utf16File(u"读书 ok\r\n第二行\nend", true), kSame},
+        LoadCase{"Utf8Emoji", u8"读书 ok\r\n第二行 😀\nend", kSameWithEmoji},
+        LoadCase{"Utf8MarkEmoji", kMark8 + u8"读书 ok\r\n第二行 😀\nend", kSameWithEmoji},
+        LoadCase{"Utf16LeEmoji", Utf16File(u"读书 ok\r\n第二行 😀\nend", false), kSameWithEmoji},
+        LoadCase{"Utf16BeEmoji", Utf16File(u"读书 ok\r\n第二行 😀\nend", true), kSameWithEmoji},
+        LoadCase{"Utf8MarkOnly", kMark8, u""},
+        LoadCase{"Utf16MarkOnly", "\xFE\xFF", u""},
+        LoadCase{"Utf16LoneCrCtrlZAndZeroKept", Utf16File(u"a\r\nb\rc\x1A\0d"s, false), u"a\nb\rc\x1A\0d\n"s},
+        LoadCase{"Utf8CtrlZAndZeroKept", u8"中\x1A文\0!"s, u"中\x1A文\0!\n"s},
+        LoadCase{"Utf8MarkInvalidBytes", kMark8 + "a\xC0\r\n\xE4\xB8", u"a\uFFFD\n\uFFFD\n"},
+        // a, a high half before LF, a lone low half, an odd last byte
+        LoadCase{"Utf16InvalidUnits", "\xFF\xFE" "a\0\x3D\xD8\n\0\x00\xDC" "b"s, u"a\uFFFD\n\uFFFD\uFFFD\n"}),
+    [](const testing::TestParamInfo<LoadCase>& info) { return std::string(info.param.name); });
+
+TEST(LoadTextFile, BrokenUtf8WithoutMarkIsReadAsCp936) {
+    for (const std::string& tail : {"\xE6\x96"s, "\xE6\x96" "a"s, "\xC0\xAF"s, "\xE0\x80\xAF"s, "\xED\xA0\x80"s,
+                                   "\xF4\x90\x80\x80"s, "\x80"s}) {
+        const std::string bytes = "\xE4\xB8\xAD ok\n" + tail;  // valid UTF-8 until the tail
+        TempFile file(bytes);
+        ReadingCursor cursor;
+        LoadTextFile(cursor, file.Path());
+        EXPECT_EQ(cursor.text, ConvertToWide(bytes + "\n")) << testing::PrintToString(tail);
+        EXPECT_NE(cursor.text, DecodeUtf8(bytes + "\n"));
+    }
+}
 
 TEST(LoadTextFile, KeepsOffsetAndDisplay) {
     TempFile file("0123456789abcdefghijklmnopqrstuvwxyz\n");
