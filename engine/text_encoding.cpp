@@ -1,5 +1,8 @@
 #include "text_encoding.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace {
 
 constexpr char32_t kInvalid = 0xFFFFFFFF;
@@ -51,6 +54,12 @@ Sequence ReadUtf8(std::string_view bytes, std::size_t pos) {
     return {codePoint, length};
 }
 
+bool IsAsciiRun(const char* eight) {
+    std::uint64_t word;
+    std::memcpy(&word, eight, sizeof word);
+    return (word & 0x8080808080808080u) == 0;
+}
+
 std::size_t Utf16Length(char32_t codePoint) { return codePoint != kInvalid && codePoint > 0xFFFF ? 2 : 1; }
 
 }  // namespace
@@ -62,6 +71,10 @@ DetectedEncoding DetectEncoding(std::string_view bytes) {
     // Code page 936 text breaks UTF-8 rules within a few characters, so this pass ends early on it.
     bool multiByte = false;
     for (std::size_t pos = 0; pos < bytes.size();) {
+        if (pos + 8 <= bytes.size() && IsAsciiRun(bytes.data() + pos)) {
+            pos += 8;  // mostly-ASCII files are scanned to their end, so skip plain runs quickly
+            continue;
+        }
         const Sequence s = ReadUtf8(bytes, pos);
         if (s.codePoint == kInvalid) return {TextEncoding::CodePage936, 0};
         multiByte = multiByte || s.length > 1;

@@ -1,5 +1,6 @@
 #include "text_loader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <clocale>
 #include <cstdint>
@@ -35,7 +36,7 @@ ReadingText ConvertCodePage936(std::string bytes) {
     const std::size_t n = bytes.size();
     std::vector<wchar_t> buffer(n + 1, L'\0');  // never more characters than bytes, plus the zero
     std::mbstowcs(buffer.data(), bytes.c_str(), n + 1);
-    bytes = std::string();  // the bytes are done with: free them before the result is built
+    std::string().swap(bytes);  // the bytes are done with: free them (assigning "" would keep them)
     return ReadingText(buffer.data());
 }
 
@@ -79,26 +80,26 @@ ReadingText ConvertCodePage936(std::string bytes) {
     bytes.resize(std::strlen(bytes.c_str()));  // as with a zero-terminated conversion
     IconvHandle converter;
     if (!converter.ok()) return ReadingText();
-    // Never more characters than bytes (an invalid byte gives one U+FFFD), plus the zero.
-    std::vector<char16_t> out(bytes.size() + 1);
+    // Never more characters than bytes (an invalid byte gives one U+FFFD): the text is reserved
+    // once and filled through a small buffer, so no second full-size copy exists.
+    ReadingText result;
+    result.reserve(bytes.size());
+    char16_t chunk[8192];
     char* in = bytes.data();
     std::size_t inLeft = bytes.size();
-    char* outPtr = reinterpret_cast<char*>(out.data());
-    std::size_t outLeft = out.size() * sizeof(char16_t);
     while (inLeft > 0) {
-        if (iconv(converter.cd, &in, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1)) break;
-        if (errno == E2BIG || outLeft < sizeof(char16_t)) break;
-        // An invalid or cut-off sequence: mark it and go on with the next byte.
-        const char16_t replacement = u'\uFFFD';
-        std::memcpy(outPtr, &replacement, sizeof replacement);
-        outPtr += sizeof replacement;
-        outLeft -= sizeof replacement;
-        ++in;
-        --inLeft;
+        char* outPtr = reinterpret_cast<char*>(chunk);
+        std::size_t outLeft = sizeof chunk;
+        const std::size_t rc = iconv(converter.cd, &in, &inLeft, &outPtr, &outLeft);
+        result.append(chunk, reinterpret_cast<char16_t*>(outPtr));
+        if (rc == static_cast<std::size_t>(-1) && errno != E2BIG) {
+            // An invalid or cut-off sequence: mark it and go on with the next byte.
+            result += u'\uFFFD';
+            ++in;
+            --inLeft;
+        }
     }
-    const std::size_t written = out.size() - outLeft / sizeof(char16_t);
-    bytes = std::string();  // the bytes are done with: free them before the result is built
-    return ReadingText(out.data(), written);
+    return result;
 }
 
 #endif
@@ -143,15 +144,20 @@ std::string ReadWholeFile(std::ifstream& file) {
 template <typename Text>
 void EndLinesWithLineFeed(Text& text) {
     using Char = typename Text::value_type;
-    const std::size_t firstCr = text.find(Char('\r'));
-    if (firstCr != Text::npos) {
-        std::size_t out = firstCr;
-        for (std::size_t in = firstCr; in < text.size(); ++in) {
-            if (text[in] == Char('\r') && in + 1 < text.size() && text[in + 1] == Char('\n')) continue;
-            text[out++] = text[in];
-        }
-        text.resize(out);
+    const auto moveDown = [&text](std::size_t from, std::size_t to, std::size_t dest) {
+        if (dest != from) std::copy(text.begin() + from, text.begin() + to, text.begin() + dest);
+    };
+    // Moves the stretch up to each CR at once; the CR itself goes only where no LF follows it.
+    std::size_t in = 0;
+    std::size_t out = 0;
+    for (std::size_t cr = text.find(Char('\r')); cr != Text::npos; cr = text.find(Char('\r'), in)) {
+        moveDown(in, cr, out);
+        out += cr - in;
+        in = cr + 1;
+        if (in == text.size() || text[in] != Char('\n')) text[out++] = Char('\r');
     }
+    moveDown(in, text.size(), out);
+    text.resize(out + (text.size() - in));
     if (!text.empty() && text.back() != Char('\n')) text.push_back(Char('\n'));
 }
 
@@ -173,7 +179,7 @@ ReadingText DecodeUnicode(std::string bytes, const DetectedEncoding& detected) {
     }
     ReadingText text = DecodeUtf16(std::string_view(bytes).substr(detected.markLength),
                                    detected.encoding == TextEncoding::Utf16BE);
-    bytes = std::string();
+    std::string().swap(bytes);
     EndLinesWithLineFeed(text);
     return text;
 }

@@ -4,6 +4,7 @@
 #include "reading_cursor.h"
 
 // Replaces cursor.text with the file's lines, one line feed after each; offset and display stay.
+// UTF-8, UTF-16 or code page 936, as DetectEncoding decides from the file's bytes.
 // A file that cannot be opened or read, or memory running out, leaves the text empty.
 void LoadTextFile(ReadingCursor& cursor, const std::wstring& path);
 

@@ -103,6 +103,12 @@ INSTANTIATE_TEST_SUITE_P(
         DetectCase{"CutAtEnd", "\xE4\xB8\xAD\xE6\x96", kCp936, 0},
         DetectCase{"CutBeforeAscii", "\xE4\xB8" "a", kCp936, 0},
         DetectCase{"LoneContinuation", "\xE4\xB8\xAD\x80", kCp936, 0},
+        // Plain ASCII is skipped eight bytes at a time: sequences after and across those runs.
+        DetectCase{"LongAsciiOnly", "0123456789abcdefghij\r\n", kCp936, 0},
+        DetectCase{"Utf8AfterAsciiRun", "0123456789abcdef\xE4\xB8\xAD", kUtf8, 0},
+        DetectCase{"Utf8AcrossAsciiRunEdge", "0123456\xE4\xB8\xAD" "0123456789", kUtf8, 0},
+        DetectCase{"OverlongAfterAsciiRun", "01234567\xC0\xAF" "01234567", kCp936, 0},
+        DetectCase{"Cp936AfterUtf8AndAsciiRun", "\xE4\xB8\xAD" "0123456789abcdef\xD6\xD0", kCp936, 0},
         DetectCase{"Cp936PairThatLooksLikeOverlongUtf8", "\xC1\xAA\xCD\xA8", kCp936, 0}),
     [](const testing::TestParamInfo<DetectCase>& info) { return std::string(info.param.name); });
 
