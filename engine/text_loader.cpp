@@ -24,7 +24,9 @@ namespace {
 
 // The runtime shares the file for reading and writing with other processes. Binary, since the
 // encoding is decided from the bytes as they are on disk; text mode is applied by ApplyTextMode.
-void OpenForReading(std::ifstream& file, const std::wstring& path) { file.open(path.c_str(), std::ios::binary); }
+void OpenForReading(std::ifstream& file, const std::wstring& path) {
+    file.open(path.c_str(), std::ios::binary);
+}
 
 struct LocaleScope {
     LocaleScope() { std::setlocale(LC_ALL, "chs"); }
@@ -65,7 +67,9 @@ std::string ToUtf8(const std::wstring& path) {
     return out;
 }
 
-void OpenForReading(std::ifstream& file, const std::wstring& path) { file.open(ToUtf8(path), std::ios::binary); }
+void OpenForReading(std::ifstream& file, const std::wstring& path) {
+    file.open(ToUtf8(path), std::ios::binary);
+}
 
 // Closes the converter however the conversion ends, running out of memory included.
 struct IconvHandle {

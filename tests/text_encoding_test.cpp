@@ -143,7 +143,9 @@ void PrintTo(const DecodeCase& c, std::ostream* os) { *os << c.name; }
 
 class DecodeUtf8Case : public testing::TestWithParam<DecodeCase> {};
 
-TEST_P(DecodeUtf8Case, ReplacesEachBrokenPart) { EXPECT_EQ(DecodeUtf8(GetParam().bytes), W(GetParam().text)); }
+TEST_P(DecodeUtf8Case, ReplacesEachBrokenPart) {
+    EXPECT_EQ(DecodeUtf8(GetParam().bytes), W(GetParam().text));
+}
 
 INSTANTIATE_TEST_SUITE_P(
     DecodeUtf8, DecodeUtf8Case,

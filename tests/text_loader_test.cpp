@@ -91,8 +91,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<LoadCase>& info) { return std::string(info.param.name); });
 
 TEST(LoadTextFile, BrokenUtf8WithoutMarkIsReadAsCp936) {
-    for (const std::string& tail : {"\xE6\x96"s, "\xE6\x96" "a"s, "\xC0\xAF"s, "\xE0\x80\xAF"s, "\xED\xA0\x80"s,
-                                   "\xF4\x90\x80\x80"s, "\x80"s}) {
+    for (const std::string& tail : {"\xE6\x96"s, "\xE6\x96" "a"s, "\xC0\xAF"s, "\xE0\x80\xAF"s,
+                                    "\xED\xA0\x80"s, "\xF4\x90\x80\x80"s, "\x80"s}) {
         const std::string bytes = "\xE4\xB8\xAD ok\n" + tail;  // valid UTF-8 until the tail
         TempFile file(bytes);
         ReadingCursor cursor;
