@@ -139,7 +139,7 @@ TEST(LoadTextFile, OpensNonAsciiPath) {
 }
 
 TEST(ConvertToWide, InvalidBytesNeitherCrashNorOverrun) {
-    for (const std::string bytes : {"\xFF"s, "\x81"s, "ab\xD6"s, "\xD6\xD0\xFF\xFF\xCE\xC4"s}) {
+    for (const std::string& bytes : {"\xFF"s, "\x81"s, "ab\xD6"s, "\xD6\xD0\xFF\xFF\xCE\xC4"s}) {
         const ReadingText text = ConvertToWide(bytes);
         EXPECT_LE(text.size(), bytes.size());
     }
