@@ -16,25 +16,45 @@ bool IsHighSurrogate(WideChar c) { return c >= 0xD800 && c <= 0xDBFF; }
 // Pieces this short (an empty line, one character and its break) are passed over, never shown.
 constexpr std::size_t kShortestShown = 3;
 
+// Steps over a run of pieces that would be skipped for ending at a line break within their first
+// two units, in one tight loop: a text of empty lines then costs little more than a scan.
+std::size_t SkipShortLines(const ReadingText& text, std::size_t at) {
+    const std::size_t length = text.size();
+    while (at < length) {
+        if (IsLineBreak(text[at])) {
+            at += 1;
+        } else if (at + 1 < length && IsLineBreak(text[at + 1])) {
+            at += 2;
+        } else {
+            break;
+        }
+    }
+    return at;
+}
+
 }  // namespace
 
 void Advance(ReadingCursor& cursor, std::int32_t segmentLength) {
     const ReadingText& text = cursor.text;
     const std::size_t length = text.size();
     const std::size_t limit = segmentLength > 0 ? static_cast<std::size_t>(segmentLength) : 0;
-    // Every try but the last consumes at least one character, so one pass over the text (and two
-    // spare tries for the wrap) finds a showable piece if there is one; a loop, so no text can
-    // exhaust the stack.
-    for (std::size_t tries = 0; tries < length + 2; ++tries) {
+    // A loop, never recursion, so no text can exhaust the stack. Two rounds are enough: the rest of
+    // the text from the offset, then all of it from 0; pieces from 0 are always cut alike, so a
+    // third round would find nothing new. Shorter limits than a showable piece find nothing at all.
+    for (int wraps = 0; wraps < 2 && limit >= kShortestShown;) {
         if (cursor.offset > length) cursor.offset = 0;
-        const std::size_t start = cursor.offset;
+        const std::size_t start = SkipShortLines(text, cursor.offset);
         const std::size_t stop = start + std::min(limit, length - start);
         const auto lineEnd = std::find_if(text.begin() + start, text.begin() + stop, IsLineBreak);
         std::size_t end = lineEnd == text.begin() + stop ? stop : (lineEnd - text.begin()) + 1;
-        // A piece cut short of the text's end never splits a surrogate pair; one unit is always kept,
-        // so every try still moves on.
+        // A piece cut short of the text's end never splits a surrogate pair.
         if (end < length && end - start > 1 && IsHighSurrogate(text[end - 1])) --end;
-        cursor.offset = static_cast<std::uint32_t>(end >= length ? 0 : end);
+        if (end >= length) {
+            cursor.offset = 0;
+            ++wraps;
+        } else {
+            cursor.offset = static_cast<std::uint32_t>(end);
+        }
         if (end - start >= kShortestShown) {
             cursor.display.assign(text, start, end - start);
             return;

@@ -46,7 +46,9 @@ TEST_P(HostileFileCase, LoadsAndReadsWithinTheContract) {
     LoadTextFile(cursor, file.Path());
 
     EXPECT_LE(cursor.text.size(), bytes.size() + 1);
-    if (GetParam().textLength) EXPECT_EQ(cursor.text.size(), GetParam().textLength);
+    if (GetParam().textLength) {
+        EXPECT_EQ(cursor.text.size(), GetParam().textLength);
+    }
     for (const std::int32_t segmentLength : {13, 26, 39, 52}) {
         for (int call = 0; call < 200; ++call) {
             const std::string broken = contract::CheckedAdvance(cursor, segmentLength);
