@@ -27,3 +27,46 @@ wait_for_window() {
 
 # Saves a PNG of the screen rectangle WxH+X+Y ($2) to $1.
 screenshot() { import -window root -crop "$2" +repage "$1"; }
+
+# Runs "$2..." every 0.1 s until it succeeds or $1 seconds (decimals allowed) have passed.
+wait_until() {
+  local deadline
+  deadline=$(awk -v t="$1" -v now="$(date +%s.%N)" 'BEGIN { printf "%.3f", now + t }')
+  shift
+  until "$@"; do
+    awk -v d="$deadline" -v now="$(date +%s.%N)" 'BEGIN { exit !(now > d) }' && return 1
+    sleep 0.1
+  done
+}
+
+# Prints "X Y WIDTH HEIGHT" of window $1 on the screen.
+window_geometry() {
+  xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+    /^ *Width:/ { w = $NF } /^ *Height:/ { h = $NF } END { print x, y, w, h }'
+}
+
+# Prints the opacity of window $1 as 0..255; Wine drops the property when the window is opaque.
+window_alpha() {
+  local value
+  value=$(xprop -id "$1" _NET_WM_WINDOW_OPACITY | awk -F' = ' 'NF == 2 { print $2 }')
+  if [ -z "$value" ]; then echo 255; else echo $((value / 0x01010101)); fi
+}
+
+# Prints "ID X Y WIDTH HEIGHT" of the first visible nameless window of X class $1 larger than a
+# pixel: the popup menu or tooltip such a program shows. Fails when there is none.
+find_popup() {
+  local id name x y w h
+  for id in $(xdotool search --onlyvisible --class "^$1\$" 2>/dev/null); do
+    name=$(xdotool getwindowname "$id" 2>/dev/null) || continue
+    [ -z "$name" ] || continue
+    read -r x y w h < <(window_geometry "$id" 2>/dev/null) || continue
+    [ "${w:-0}" -gt 1 ] && [ "${h:-0}" -gt 1 ] && { echo "$id $x $y $w $h"; return 0; }
+  done
+  return 1
+}
+
+# Moves the pointer to ($1, $2) and waits until it is there. (xdotool's --sync alone waits 15 s when
+# the pointer is already at the spot.)
+pointer_to() {
+  [ "$(xdotool getmouselocation | cut -d' ' -f1-2)" = "x:$1 y:$2" ] || xdotool mousemove --sync "$1" "$2"
+}
