@@ -38,6 +38,7 @@ start_harness() {
   WINEPREFIX=$PREFIX wineserver --foreground --persistent &
   WINESERVER_PID=$!
   started_pids+=("$WINESERVER_PID")
+  "$root/scripts/ensure-packages" libx11-dev
   cc -O1 -o "$RUN/x11_close" "$root/tests/e2e/x11_close.c" -lX11
 }
 

@@ -235,7 +235,6 @@ check_long_path() {
   alpha_up && wait_until 3 strip_alpha_is 150 || fail "no longer responds to the menu after the long name"
 }
 
-"$root/scripts/ensure-packages" libx11-dev
 start_harness e2e
 make_text_files
 started=$SECONDS
