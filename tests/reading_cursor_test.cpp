@@ -17,6 +17,7 @@ struct AdvanceCase {
     std::u16string text;
     std::int32_t segmentLength;
     std::vector<Step> steps;
+    std::uint32_t startOffset = 0;  // as a load leaves it from the text before
 };
 
 void PrintTo(const AdvanceCase& c, std::ostream* os) { *os << c.name; }
@@ -27,6 +28,7 @@ TEST_P(AdvanceSequence, ShowsPiecesInOrder) {
     const AdvanceCase& c = GetParam();
     ReadingCursor cursor;
     cursor.text = W(c.text);
+    cursor.offset = c.startOffset;
     for (std::size_t i = 0; i < c.steps.size(); ++i) {
         Advance(cursor, c.segmentLength);
         EXPECT_EQ(cursor.display, W(c.steps[i].display)) << "call " << i + 1;
@@ -66,7 +68,13 @@ INSTANTIATE_TEST_SUITE_P(
                     {{u"abcdefghijkl", 12}, {u"😀xyz\n", 0}}},
         AdvanceCase{"EmojiEndingAtCutStays", u"abcdefghijk😀xyz\n", 13, {{u"abcdefghijk😀", 13}, {u"xyz\n", 0}}},
         AdvanceCase{"RunOfEmoji", u"😀😀😀😀😀😀😀😀\n", 13, {{u"😀😀😀😀😀😀", 12}, {u"😀😀\n", 0}}},
-        AdvanceCase{"CutEmojiLeavesShortPieceSkipped", u"ab😀cd\n", 3, {{u"😀c", 5}, {u"😀c", 5}}}),
+        AdvanceCase{"CutEmojiLeavesShortPieceSkipped", u"ab😀cd\n", 3, {{u"😀c", 5}, {u"😀c", 5}}},
+        AdvanceCase{"OffsetBeyondNewTextRestartsAtZero", u"0123456789abcdefghij", 13, {{u"0123456789abc", 13}}, 30},
+        AdvanceCase{"OffsetInsideNewTextContinuesThere", u"0123456789abcdefghijklmnopqrstuvwxyz", 13,
+                    {{u"nopqrstuvwxyz", 0}}, 23},
+        AdvanceCase{"OffsetAtEndOfNewTextWrapsInTheSameCall", u"abcde", 13, {{u"abcde", 0}}, 5},
+        // From offset 7 only a short tail is left; read from the start, the same line is long enough.
+        AdvanceCase{"ShortTailAtOffsetWrapsToWholeLine", u"abcdefgh\nx\n", 13, {{u"abcdefgh\n", 9}}, 7}),
     [](const testing::TestParamInfo<AdvanceCase>& info) { return std::string(info.param.name); });
 
 TEST(Advance, DisplayIsEmptyBeforeFirstCall) {
@@ -74,33 +82,6 @@ TEST(Advance, DisplayIsEmptyBeforeFirstCall) {
     EXPECT_TRUE(cursor.display.empty());
     EXPECT_EQ(cursor.offset, 0u);
     EXPECT_EQ(cursor.text.size(), 33u);
-}
-
-TEST(Advance, OffsetBeyondNewTextRestartsAtZero) {
-    ReadingCursor cursor;
-    cursor.offset = 30;
-    cursor.text = W(u"0123456789abcdefghij");  // 20 characters
-    Advance(cursor, 13);
-    EXPECT_EQ(cursor.display, W(u"0123456789abc"));
-    EXPECT_EQ(cursor.offset, 13u);
-}
-
-TEST(Advance, OffsetInsideNewTextContinuesThere) {
-    ReadingCursor cursor;
-    cursor.offset = 23;
-    cursor.text = W(u"0123456789abcdefghijklmnopqrstuvwxyz");
-    Advance(cursor, 13);
-    EXPECT_EQ(cursor.display, W(u"nopqrstuvwxyz"));
-    EXPECT_EQ(cursor.offset, 0u);
-}
-
-TEST(Advance, OffsetAtExactEndOfNewTextWrapsInTheSameCall) {
-    ReadingCursor cursor;
-    cursor.offset = 5;
-    cursor.text = W(u"abcde");
-    Advance(cursor, 13);
-    EXPECT_EQ(cursor.display, W(u"abcde"));
-    EXPECT_EQ(cursor.offset, 0u);
 }
 
 TEST(Advance, ManyShortLinesNeitherOverflowNorHang) {

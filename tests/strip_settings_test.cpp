@@ -1,19 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <set>
 #include <vector>
 
 #include "strip_settings.h"
 
 namespace {
-
-TEST(StripSettings, Defaults) {
-    const StripSettings s;
-    EXPECT_EQ(s.alpha, 100);
-    EXPECT_TRUE(s.running);
-    EXPECT_EQ(s.width, 250);
-    EXPECT_EQ(s.segmentLength, 13);
-}
 
 TEST(Alpha, LaddersStopAtTheirEnds) {
     StripSettings s;
@@ -71,14 +62,6 @@ TEST(TogglePause, StopsThenStarts) {
     EXPECT_FALSE(s.running);
     EXPECT_EQ(TogglePause(s), TimerAction::Start);
     EXPECT_TRUE(s.running);
-}
-
-TEST(Commands, TableInMenuOrderWithUniqueIds) {
-    const std::vector<int> ids = {ID_OPEN_FILE, ID_ALPHA_UP, ID_ALPHA_DOWN, ID_WIDTH_UP, ID_WIDTH_DOWN, ID_CLOSE};
-    std::vector<int> tableIds;
-    for (const Command& c : kCommands) tableIds.push_back(c.id);
-    EXPECT_EQ(tableIds, ids);
-    EXPECT_EQ(std::set<int>(ids.begin(), ids.end()).size(), ids.size());
 }
 
 TEST(Commands, LookupFindsOnlyTableEntries) {
