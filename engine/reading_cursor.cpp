@@ -11,8 +11,6 @@ namespace {
 
 bool IsLineBreak(WideChar c) { return c == u'\r' || c == u'\n'; }
 
-bool IsHighSurrogate(WideChar c) { return c >= 0xD800 && c <= 0xDBFF; }
-
 // Pieces this short (an empty line, one character and its break) are passed over, never shown.
 constexpr std::size_t kShortestShown = 3;
 

@@ -8,9 +8,6 @@ namespace {
 constexpr char32_t kInvalid = 0xFFFFFFFF;
 constexpr WideChar kReplacement = 0xFFFD;
 
-bool IsHighSurrogate(char32_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-bool IsLowSurrogate(char32_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
-
 struct Sequence {
     char32_t codePoint;  // kInvalid for a sequence that is not well-formed
     std::size_t length;  // bytes taken, at least one

@@ -10,7 +10,6 @@
 #include <new>
 #include <stdexcept>
 #include <string_view>
-#include <vector>
 
 #include "text_encoding.h"
 

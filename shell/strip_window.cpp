@@ -39,7 +39,8 @@ void CapFileNameBox(HWND dialog) {
     // The folder with its zero, a separator, a dot and the extension with its zero leave this room.
     const int extensionSize = static_cast<int>(std::size(kDefaultExtension));
     const int room = MAX_PATH - (folderSize > 0 ? folderSize : 0) - 2 - extensionSize;
-    HWND box = GetDlgItem(dialog, cmb13) ? GetDlgItem(dialog, cmb13) : GetDlgItem(dialog, edt1);
+    HWND box = GetDlgItem(dialog, cmb13);
+    if (!box) box = GetDlgItem(dialog, edt1);
     HWND edit = reinterpret_cast<HWND>(SendMessageW(box, CBEM_GETEDITCONTROL, 0, 0));
     if (!edit) edit = FindWindowExW(box, nullptr, L"Edit", nullptr);
     SendMessageW(edit ? edit : box, EM_LIMITTEXT, room > 1 ? room : 1, 0);
