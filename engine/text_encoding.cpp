@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform_text.h"
+
 namespace {
 
 constexpr char32_t kInvalid = 0xFFFFFFFF;
@@ -11,6 +13,7 @@ constexpr WideChar kReplacement = 0xFFFD;
 struct Sequence {
     char32_t codePoint;  // kInvalid for a sequence that is not well-formed
     std::size_t length;  // bytes taken, at least one
+    bool cut = false;    // well-formed as far as it goes, but the bytes end inside it
 };
 
 // Reads the UTF-8 sequence at pos. The second-byte ranges shut out overlong forms (E0, F0),
@@ -41,7 +44,7 @@ Sequence ReadUtf8(std::string_view bytes, std::size_t pos) {
     }
     std::size_t length = 1;
     for (; length <= trailing; ++length) {
-        if (pos + length >= bytes.size()) return {kInvalid, length};
+        if (pos + length >= bytes.size()) return {kInvalid, length, true};
         const auto next = static_cast<unsigned char>(bytes[pos + length]);
         if (next < low || next > high) return {kInvalid, length};
         codePoint = (codePoint << 6) | (next & 0x3F);
@@ -57,56 +60,147 @@ bool IsAsciiRun(const char* eight) {
     return (word & 0x8080808080808080u) == 0;
 }
 
-std::size_t Utf16Length(char32_t codePoint) { return codePoint != kInvalid && codePoint > 0xFFFF ? 2 : 1; }
+bool IsLead936(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
+bool IsTrail936(unsigned char b) { return b >= 0x40 && b <= 0xFE && b != 0x7F; }
+
+// Code page 936 one sequence at a time, for pieces the platform could not convert whole: runs of
+// well-formed sequences still go to the platform together, and only a run it refuses is split.
+std::size_t Decode936BySequence(std::string_view bytes, WideChar* out) {
+    WideChar* const first = out;
+    const std::size_t n = bytes.size();
+    const auto byte = [bytes](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    // The length of the well-formed sequence at pos, or 0 where none starts.
+    const auto length = [&](std::size_t pos) -> std::size_t {
+        if (byte(pos) == 0xFF) return 0;
+        if (!IsLead936(byte(pos))) return 1;
+        return pos + 1 < n && IsTrail936(byte(pos + 1)) ? 2 : 0;
+    };
+    constexpr std::size_t kRun = 256;
+    for (std::size_t pos = 0; pos < n;) {
+        std::size_t end = pos;
+        for (std::size_t step; end < n && end - pos < kRun && (step = length(end)) > 0;) end += step;
+        if (end == pos) {  // 0xFF, or a lead byte at the end or before a byte that cannot follow it
+            *out++ = kReplacement;
+            ++pos;
+            continue;
+        }
+        const std::size_t units = ConvertMapped936(bytes.substr(pos, end - pos), out);
+        if (units != kNotMapped) {
+            out += units;
+            pos = end;
+            continue;
+        }
+        while (pos < end) {
+            const std::size_t step = length(pos);
+            const std::size_t one = ConvertMapped936(bytes.substr(pos, step), out);
+            if (one != kNotMapped) {
+                out += one;
+                pos += step;
+            } else {
+                *out++ = kReplacement;
+                // An ASCII second byte of a pair that is no character is read again on its own.
+                pos += step == 2 && byte(pos + 1) < 0x80 ? 1 : step;
+            }
+        }
+    }
+    return static_cast<std::size_t>(out - first);
+}
 
 }  // namespace
 
-DetectedEncoding DetectEncoding(std::string_view bytes) {
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return {TextEncoding::Utf8, 3};
-    if (bytes.substr(0, 2) == "\xFF\xFE") return {TextEncoding::Utf16LE, 2};
-    if (bytes.substr(0, 2) == "\xFE\xFF") return {TextEncoding::Utf16BE, 2};
-    // Code page 936 text breaks UTF-8 rules within a few characters, so this pass ends early on it.
-    bool multiByte = false;
-    for (std::size_t pos = 0; pos < bytes.size();) {
+DetectedEncoding DetectMark(std::string_view start) {
+    if (start.substr(0, 3) == "\xEF\xBB\xBF") return {TextEncoding::Utf8, 3};
+    if (start.substr(0, 2) == "\xFF\xFE") return {TextEncoding::Utf16LE, 2};
+    if (start.substr(0, 2) == "\xFE\xFF") return {TextEncoding::Utf16BE, 2};
+    return {TextEncoding::CodePage936, 0};
+}
+
+Utf8Check CheckUtf8(std::string_view bytes, bool atEnd) {
+    Utf8Check check{0, false, false};
+    std::size_t& pos = check.valid;
+    while (pos < bytes.size()) {
         if (pos + 8 <= bytes.size() && IsAsciiRun(bytes.data() + pos)) {
             pos += 8;  // mostly-ASCII files are scanned to their end, so skip plain runs quickly
             continue;
         }
         const Sequence s = ReadUtf8(bytes, pos);
-        if (s.codePoint == kInvalid) return {TextEncoding::CodePage936, 0};
-        multiByte = multiByte || s.length > 1;
+        if (s.codePoint == kInvalid) {
+            check.broken = atEnd || !s.cut;
+            break;
+        }
+        check.multiByte = check.multiByte || s.length > 1;
         pos += s.length;
     }
-    return {multiByte ? TextEncoding::Utf8 : TextEncoding::CodePage936, 0};
+    return check;
 }
 
-WideString DecodeUtf8(std::string_view bytes) {
-    // Counted first, so the text is allocated once at its final size.
-    std::size_t units = 0;
-    for (std::size_t pos = 0; pos < bytes.size();) {
-        const Sequence s = ReadUtf8(bytes, pos);
-        units += Utf16Length(s.codePoint);
-        pos += s.length;
+DetectedEncoding DetectEncoding(std::string_view bytes) {
+    const DetectedEncoding marked = DetectMark(bytes);
+    if (marked.markLength > 0) return marked;
+    // Code page 936 text breaks UTF-8 rules within a few characters, so this pass ends early on it.
+    const Utf8Check check = CheckUtf8(bytes, true);
+    return {!check.broken && check.multiByte ? TextEncoding::Utf8 : TextEncoding::CodePage936, 0};
+}
+
+std::size_t HeldBack(std::string_view piece, TextEncoding encoding) {
+    const std::size_t n = piece.size();
+    const auto at = [&piece](std::size_t i) { return static_cast<unsigned char>(piece[i]); };
+    switch (encoding) {
+    case TextEncoding::CodePage936: {
+        if (n > 0 && at(n - 1) == '\r') return 1;
+        // Lead-range bytes pair up from the last byte that cannot be a lead; an odd one out waits.
+        std::size_t run = 0;
+        while (run < n && IsLead936(at(n - 1 - run))) ++run;
+        return run % 2;
     }
-    WideString text(units, WideChar{});
-    std::size_t out = 0;
+    case TextEncoding::Utf8: {
+        if (n > 0 && at(n - 1) == '\r') return 1;
+        for (std::size_t back = 1; back <= 3 && back <= n; ++back) {
+            if (at(n - back) < 0x80) return 0;
+            if (at(n - back) >= 0xC0) {
+                const std::size_t length = at(n - back) >= 0xF0 ? 4 : at(n - back) >= 0xE0 ? 3 : 2;
+                return length > back ? back : 0;
+            }
+        }
+        return 0;
+    }
+    case TextEncoding::Utf16LE:
+    case TextEncoding::Utf16BE: {
+        const std::size_t odd = n % 2;
+        if (n - odd < 2) return odd;
+        const bool big = encoding == TextEncoding::Utf16BE;
+        const char32_t last = big ? at(n - odd - 2) << 8 | at(n - odd - 1) : at(n - odd - 1) << 8 | at(n - odd - 2);
+        return odd + (IsHighSurrogate(last) || last == u'\r' ? 2 : 0);
+    }
+    }
+    return 0;
+}
+
+void AppendUtf8(std::string_view bytes, WideString& text) {
+    const std::size_t old = text.size();
+    text.resize(old + bytes.size());  // never more units than bytes: a pair takes four bytes
+    WideChar* out = &text[old];
     for (std::size_t pos = 0; pos < bytes.size();) {
+        if (pos + 8 <= bytes.size() && IsAsciiRun(bytes.data() + pos)) {
+            for (int i = 0; i < 8; ++i) *out++ = static_cast<WideChar>(bytes[pos++]);
+            continue;
+        }
         const Sequence s = ReadUtf8(bytes, pos);
         if (s.codePoint == kInvalid) {
-            text[out++] = kReplacement;
+            *out++ = kReplacement;
         } else if (s.codePoint > 0xFFFF) {
             const char32_t v = s.codePoint - 0x10000;
-            text[out++] = static_cast<WideChar>(0xD800 + (v >> 10));
-            text[out++] = static_cast<WideChar>(0xDC00 + (v & 0x3FF));
+            *out++ = static_cast<WideChar>(0xD800 + (v >> 10));
+            *out++ = static_cast<WideChar>(0xDC00 + (v & 0x3FF));
         } else {
-            text[out++] = static_cast<WideChar>(s.codePoint);
+            *out++ = static_cast<WideChar>(s.codePoint);
         }
         pos += s.length;
     }
-    return text;
+    text.resize(static_cast<std::size_t>(out - text.data()));
 }
 
-WideString DecodeUtf16(std::string_view bytes, bool bigEndian) {
+void AppendUtf16(std::string_view bytes, bool bigEndian, WideString& text) {
     const std::size_t count = bytes.size() / 2;
     const auto unit = [&](std::size_t i) -> char32_t {
         const auto first = static_cast<unsigned char>(bytes[2 * i]);
@@ -114,16 +208,25 @@ WideString DecodeUtf16(std::string_view bytes, bool bigEndian) {
         return bigEndian ? (first << 8) | second : (second << 8) | first;
     };
     // Every unit in gives one unit out, and an odd last byte one U+FFFD.
-    WideString text(count + bytes.size() % 2, kReplacement);
+    const std::size_t old = text.size();
+    text.resize(old + count + bytes.size() % 2, kReplacement);
+    WideChar* out = &text[old];
     for (std::size_t i = 0; i < count; ++i) {
         const char32_t u = unit(i);
         if (IsHighSurrogate(u) && i + 1 < count && IsLowSurrogate(unit(i + 1))) {
-            text[i] = static_cast<WideChar>(u);
-            text[i + 1] = static_cast<WideChar>(unit(i + 1));
+            out[i] = static_cast<WideChar>(u);
+            out[i + 1] = static_cast<WideChar>(unit(i + 1));
             ++i;
         } else if (!IsHighSurrogate(u) && !IsLowSurrogate(u)) {
-            text[i] = static_cast<WideChar>(u);
+            out[i] = static_cast<WideChar>(u);
         }
     }
-    return text;
+}
+
+void AppendCodePage936(std::string_view bytes, WideString& text) {
+    const std::size_t old = text.size();
+    text.resize(old + bytes.size());  // never more units than bytes
+    std::size_t units = ConvertMapped936(bytes, &text[old]);
+    if (units == kNotMapped) units = Decode936BySequence(bytes, &text[old]);
+    text.resize(old + units);
 }

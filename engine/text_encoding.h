@@ -15,7 +15,26 @@ struct DetectedEncoding {
 // whole file is valid UTF-8 with at least one multi-byte sequence; else code page 936.
 DetectedEncoding DetectEncoding(std::string_view bytes);
 
-// Decode to UTF-16 code units. Every invalid sequence (cut off, overlong, a surrogate, an unpaired
-// surrogate half, an odd last byte) becomes U+FFFD; nothing is read past the end.
-WideString DecodeUtf8(std::string_view bytes);
-WideString DecodeUtf16(std::string_view bytes, bool bigEndian);
+// The encoding a byte-order mark at the start names; code page 936 with no mark when there is none.
+DetectedEncoding DetectMark(std::string_view start);
+
+struct Utf8Check {
+    std::size_t valid;  // bytes of whole, well-formed sequences from the start
+    bool broken;        // a sequence that is not UTF-8 follows them
+    bool multiByte;     // the valid bytes hold a sequence of more than one byte
+};
+// Without atEnd, a sequence cut off by the end of bytes is not broken: its bytes are simply not valid yet.
+Utf8Check CheckUtf8(std::string_view bytes, bool atEnd);
+
+// How many bytes at the end of a piece to keep for the next one, since the following bytes decide
+// what they are: a cut-off sequence, or a carriage return that may start a CR LF.
+std::size_t HeldBack(std::string_view piece, TextEncoding encoding);
+
+// Append the decoded units to text. Each sequence that is no character becomes one U+FFFD: in UTF-8
+// the longest well-formed prefix of a broken sequence, in UTF-16 a lone surrogate or an odd last
+// byte, in code page 936 a lone 0xFF, a lead byte at the end or before a byte that cannot follow it
+// (that byte is then read again), or a well-formed pair the platform's table lacks (its second byte
+// read again when it is ASCII). Nothing is read past the end.
+void AppendUtf8(std::string_view bytes, WideString& text);
+void AppendUtf16(std::string_view bytes, bool bigEndian, WideString& text);
+void AppendCodePage936(std::string_view bytes, WideString& text);

@@ -1,224 +1,144 @@
 #include "text_loader.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <clocale>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <new>
 #include <stdexcept>
-#include <string_view>
 
+#include "platform_text.h"
 #include "text_encoding.h"
-
-#ifndef _WIN32
-#include <iconv.h>
-#endif
 
 namespace {
 
-#ifdef _WIN32
+constexpr std::size_t kMostHeldBack = 3;  // a cut UTF-8 sequence, or an odd byte and a UTF-16 unit
+constexpr std::size_t kStop = static_cast<std::size_t>(-1);
 
-// The runtime shares the file for reading and writing with other processes. Binary, since the
-// encoding is decided from the bytes as they are on disk; text mode is applied by ApplyTextMode.
-void OpenForReading(std::ifstream& file, const std::wstring& path) {
-    file.open(path.c_str(), std::ios::binary);
+// Reads the file from where it stands, a piece at a time, and hands each piece to take(piece, size,
+// atEnd), which returns how many bytes it used, or kStop. The bytes it left wait in front of the
+// next piece: their meaning depends on what follows.
+template <typename Take>
+void ReadPieces(std::ifstream& file, char* buffer, Take take) {
+    std::size_t held = 0;
+    for (bool atEnd = false; !atEnd;) {
+        file.read(buffer + held, static_cast<std::streamsize>(kLoadPieceSize));
+        const std::size_t size = held + static_cast<std::size_t>(file.gcount());
+        atEnd = !file;
+        const std::size_t used = take(buffer, size, atEnd);
+        if (used == kStop) return;
+        held = size - used;
+        std::memmove(buffer, buffer + used, held);
+    }
 }
 
-// A locale object of the conversion's own: the process-wide locale is never switched, and the
-// runtime converts markedly faster through it than through setlocale and mbstowcs.
-struct ChineseLocale {
-    _locale_t locale = _create_locale(LC_ALL, "chs");
-    ~ChineseLocale() {
-        if (locale) _free_locale(locale);
+// Reads from the start until the encoding is decided: at once by a byte-order mark, at the first
+// sequence that is not UTF-8 (early in code page 936 text), else at the end.
+DetectedEncoding Detect(std::ifstream& file, char* buffer, bool& empty) {
+    DetectedEncoding detected{TextEncoding::CodePage936, 0};
+    bool first = true;
+    bool multiByte = false;
+    ReadPieces(file, buffer, [&](char* piece, std::size_t size, bool atEnd) {
+        empty = first && size == 0;
+        if (first && (detected = DetectMark({piece, size})).markLength > 0) return kStop;
+        first = false;
+        const Utf8Check check = CheckUtf8({piece, size}, atEnd);
+        multiByte = multiByte || check.multiByte;
+        if (check.broken) return kStop;
+        if (atEnd && multiByte) detected.encoding = TextEncoding::Utf8;
+        return check.valid;
+    });
+    return detected;
+}
+
+// Drops each CR that comes just before an LF, in place; a lone CR stays. Returns the new length.
+template <typename Char>
+std::size_t DropCrBeforeLf(Char* text, std::size_t length) {
+    Char* const end = text + length;
+    Char* out = std::find(text, end, Char('\r'));
+    for (Char* in = out; in != end;) {
+        if (in + 1 == end || in[1] != Char('\n')) *out++ = Char('\r');
+        Char* const next = std::find(++in, end, Char('\r'));
+        out = std::copy(in, next, out);
+        in = next;
     }
+    return static_cast<std::size_t>(out - text);
+}
+
+struct Decoding {
+    TextEncoding encoding;
+    ReadingText& text;
+    bool endedAtZero = false;
 };
 
-ReadingText ConvertCodePage936(std::string bytes) {
-    const ChineseLocale chs;
-    const std::size_t n = bytes.size();
-    // Converted in place into the text, zero-filled: never more characters than bytes, plus the
-    // zero; then cut at the first zero, as a zero-terminated conversion reads it.
-    ReadingText text(n + 1, L'\0');
-    if (chs.locale)
-        _mbstowcs_l(&text[0], bytes.c_str(), n + 1, chs.locale);
-    else
-        std::mbstowcs(&text[0], bytes.c_str(), n + 1);  // no "chs": the locale in force converts
-    text.resize(std::wcslen(text.c_str()));
-    return text;
-}
-
-#else
-
-std::string ToUtf8(const std::wstring& path) {
-    std::string out;
-    for (const wchar_t wc : path) {
-        const auto c = static_cast<std::uint32_t>(wc);
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
+// Decodes one piece into the text, with the line-end rules of text mode: CR LF is read as LF.
+std::size_t TakePiece(Decoding& d, char* piece, std::size_t size, bool atEnd) {
+    bool stopped = false;
+    if (d.encoding == TextEncoding::CodePage936) {
+        // Text mode ends the input at Ctrl+Z; a zero ends the string the runtime would convert.
+        const auto* ctrlZ = static_cast<const char*>(std::memchr(piece, '\x1A', size));
+        const auto* zero = static_cast<const char*>(std::memchr(piece, '\0', ctrlZ ? ctrlZ - piece : size));
+        if (zero || ctrlZ) {
+            d.endedAtZero = zero != nullptr;
+            size = static_cast<std::size_t>((zero ? zero : ctrlZ) - piece);
+            stopped = atEnd = true;
         }
     }
-    return out;
-}
-
-void OpenForReading(std::ifstream& file, const std::wstring& path) {
-    file.open(ToUtf8(path), std::ios::binary);
-}
-
-// Closes the converter however the conversion ends, running out of memory included.
-struct IconvHandle {
-    iconv_t cd = iconv_open("UTF-16LE", "CP936");
-    ~IconvHandle() {
-        if (ok()) iconv_close(cd);
+    const std::size_t used = atEnd ? size : size - HeldBack({piece, size}, d.encoding);
+    switch (d.encoding) {
+    case TextEncoding::CodePage936:
+        AppendCodePage936({piece, DropCrBeforeLf(piece, used)}, d.text);
+        break;
+    case TextEncoding::Utf8:  // CR and LF bytes never occur inside a UTF-8 sequence
+        AppendUtf8({piece, DropCrBeforeLf(piece, used)}, d.text);
+        break;
+    case TextEncoding::Utf16LE:
+    case TextEncoding::Utf16BE: {
+        const std::size_t old = d.text.size();
+        AppendUtf16({piece, used}, d.encoding == TextEncoding::Utf16BE, d.text);
+        d.text.resize(old + DropCrBeforeLf(&d.text[old], d.text.size() - old));
+        break;
     }
-    bool ok() const { return cd != reinterpret_cast<iconv_t>(-1); }
-};
-
-ReadingText ConvertCodePage936(std::string bytes) {
-    bytes.resize(std::strlen(bytes.c_str()));  // as with a zero-terminated conversion
-    IconvHandle converter;
-    if (!converter.ok()) return ReadingText();
-    // Never more characters than bytes (an invalid byte gives one U+FFFD): the text is reserved
-    // once and filled through a small buffer, so no second full-size copy exists.
-    ReadingText result;
-    result.reserve(bytes.size());
-    char16_t chunk[8192];
-    char* in = bytes.data();
-    std::size_t inLeft = bytes.size();
-    while (inLeft > 0) {
-        char* outPtr = reinterpret_cast<char*>(chunk);
-        std::size_t outLeft = sizeof chunk;
-        const std::size_t rc = iconv(converter.cd, &in, &inLeft, &outPtr, &outLeft);
-        result.append(chunk, reinterpret_cast<char16_t*>(outPtr));
-        if (rc == static_cast<std::size_t>(-1) && errno != E2BIG) {
-            // An invalid or cut-off sequence: mark it and go on with the next byte.
-            result += u'\uFFFD';
-            ++in;
-            --inLeft;
-        }
     }
-    return result;
+    return stopped ? kStop : used;
 }
 
-#endif
-
-constexpr std::size_t kFirstRead = 64 << 10;
-
-// How many bytes the file holds past the read position, plus one so that the read that takes them
-// also meets the end; 0 where the stream cannot tell.
-std::size_t RemainingPlusOne(std::ifstream& file) {
-    const std::streampos here = file.tellg();
-    file.seekg(0, std::ios::end);
-    const std::streampos end = file.tellg();
-    file.seekg(here);
-    if (here < 0 || end < here || !file) {
-        file.clear();
-        return 0;
-    }
-    return static_cast<std::size_t>(end - here) + 1;
-}
-
-// The file's bytes as they are on disk. A first small read, so that a folder (readable as a stream
-// on some systems) fails before any size is asked; then the buffer is sized once for the rest,
-// leaving room for the line feed that may be added.
-std::string ReadWholeFile(std::ifstream& file) {
-    std::string bytes;
-    std::size_t filled = 0;
-    std::size_t want = kFirstRead;
-    for (;;) {
-        bytes.resize(filled + want);
-        file.read(&bytes[filled], static_cast<std::streamsize>(want));
-        filled += static_cast<std::size_t>(file.gcount());
-        if (!file) break;
-        want = RemainingPlusOne(file);
-        if (want == 0) want = filled;  // size unknown: double
-    }
-    bytes.resize(filled);
-    return bytes;
-}
-
-// Lines end in one line feed each, an unterminated last line too; a CR before an LF is dropped, a
-// lone CR kept. In place, so no copy of the text is made.
-template <typename Text>
-void EndLinesWithLineFeed(Text& text) {
-    using Char = typename Text::value_type;
-    const auto moveDown = [&text](std::size_t from, std::size_t to, std::size_t dest) {
-        if (dest != from) std::copy(text.begin() + from, text.begin() + to, text.begin() + dest);
-    };
-    // Moves the stretch up to each CR at once; the CR itself goes only where no LF follows it.
-    std::size_t in = 0;
-    std::size_t out = 0;
-    for (std::size_t cr = text.find(Char('\r')); cr != Text::npos; cr = text.find(Char('\r'), in)) {
-        moveDown(in, cr, out);
-        out += cr - in;
-        in = cr + 1;
-        if (in == text.size() || text[in] != Char('\n')) text[out++] = Char('\r');
-    }
-    moveDown(in, text.size(), out);
-    text.resize(out + (text.size() - in));
-    if (!text.empty() && text.back() != Char('\n')) text.push_back(Char('\n'));
-}
-
-// What the Windows runtime's text mode does to a code page file, done here so both builds agree:
-// Ctrl+Z ends the input, CR LF is read as LF.
-void ApplyTextMode(std::string& bytes) {
-    const std::size_t stop = bytes.find('\x1A');
-    if (stop != std::string::npos) bytes.resize(stop);
-    EndLinesWithLineFeed(bytes);
-}
-
-ReadingText DecodeUnicode(std::string bytes, const DetectedEncoding& detected) {
-    // Unicode files are read as written: only line ends are treated as in text mode; Ctrl+Z and
-    // zero are characters like any other, since those rules belong to code page text and C strings.
-    if (detected.encoding == TextEncoding::Utf8) {
-        bytes.erase(0, detected.markLength);
-        EndLinesWithLineFeed(bytes);  // CR and LF bytes never occur inside a UTF-8 sequence
-        return DecodeUtf8(bytes);
-    }
-    ReadingText text = DecodeUtf16(std::string_view(bytes).substr(detected.markLength),
-                                   detected.encoding == TextEncoding::Utf16BE);
-    std::string().swap(bytes);
-    EndLinesWithLineFeed(text);
-    return text;
+void Load(ReadingText& text, std::ifstream& file) {
+    const std::unique_ptr<char[]> buffer(new char[kLoadPieceSize + kMostHeldBack]);
+    bool empty = false;
+    const DetectedEncoding detected = Detect(file, buffer.get(), empty);
+    if (empty) return;
+    file.clear();
+    const std::streamoff size = file.seekg(0, std::ios::end).tellg();
+    // Never more units than bytes, and one line feed: the text is sized once, so it never moves
+    // while it grows. A size no string can hold is not read at all.
+    if (size < 0 || static_cast<std::uint64_t>(size) >= text.max_size()) return;
+    text.reserve(static_cast<std::size_t>(size) + 1);
+    file.seekg(static_cast<std::streamoff>(detected.markLength));
+    Decoding d{detected.encoding, text};
+    ReadPieces(file, buffer.get(), [&d](char* piece, std::size_t n, bool atEnd) { return TakePiece(d, piece, n, atEnd); });
+    if (!d.endedAtZero && !text.empty() && text.back() != u'\n') text.push_back(u'\n');
 }
 
 }  // namespace
 
-ReadingText ConvertToWide(std::string bytes) { return ConvertCodePage936(std::move(bytes)); }
+ReadingText ConvertToWide(std::string_view bytes) {
+    ReadingText text;
+    AppendCodePage936(bytes.substr(0, bytes.find('\0')), text);
+    return text;
+}
 
 void LoadTextFile(ReadingCursor& cursor, const std::wstring& path) {
     ReadingText().swap(cursor.text);  // the old text and its memory go first
     try {
         std::ifstream file;
         OpenForReading(file, path);
-        if (!file.is_open()) return;
-        std::string bytes = ReadWholeFile(file);
-        file.close();
-        const DetectedEncoding detected = DetectEncoding(bytes);
-        if (detected.encoding == TextEncoding::CodePage936) {
-            ApplyTextMode(bytes);
-            cursor.text = ConvertToWide(std::move(bytes));
-        } else {
-            cursor.text = DecodeUnicode(std::move(bytes), detected);
-        }
+        if (file.is_open()) Load(cursor.text, file);
     } catch (const std::bad_alloc&) {
         // A file too large for memory is not read; the strip goes on with an empty text.
-        cursor.text = ReadingText();
+        ReadingText().swap(cursor.text);
     } catch (const std::length_error&) {
-        cursor.text = ReadingText();  // likewise a size no string can hold
+        ReadingText().swap(cursor.text);  // likewise a size no string can hold
     }
 }

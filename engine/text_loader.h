@@ -1,7 +1,12 @@
 #pragma once
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "reading_cursor.h"
+
+// Files are read and converted this many bytes at a time, so the whole file is never held at once.
+constexpr std::size_t kLoadPieceSize = std::size_t{1} << 20;
 
 // Replaces cursor.text with the file's lines, one line feed after each; offset and display stay.
 // UTF-8, UTF-16 or code page 936, as DetectEncoding decides from the file's bytes.
@@ -9,4 +14,4 @@
 void LoadTextFile(ReadingCursor& cursor, const std::wstring& path);
 
 // Converts code page 936 bytes to UTF-16; a zero byte ends the text.
-ReadingText ConvertToWide(std::string bytes);
+ReadingText ConvertToWide(std::string_view bytes);
