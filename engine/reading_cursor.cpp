@@ -9,25 +9,19 @@ ReadingCursor gCursor;
 
 namespace {
 
-bool IsLineBreak(WideChar c) { return c == u'\r' || c == u'\n'; }
-
 // Pieces this short (an empty line, one character and its break) are passed over, never shown.
 constexpr std::size_t kShortestShown = 3;
 
-// Steps over a run of pieces that would be skipped for ending at a line break within their first
-// two units, in one tight loop: a text of empty lines then costs little more than a scan.
+// Steps over a run of pieces that would be skipped for ending at a line break before they reach
+// kShortestShown units, in one tight loop: a text of empty lines then costs little more than a scan.
 std::size_t SkipShortLines(const ReadingText& text, std::size_t at) {
     const std::size_t length = text.size();
-    while (at < length) {
-        if (IsLineBreak(text[at])) {
-            at += 1;
-        } else if (at + 1 < length && IsLineBreak(text[at + 1])) {
-            at += 2;
-        } else {
-            break;
-        }
+    for (;;) {
+        std::size_t units = 1;  // the piece at `at` up to and with its line break, if that comes soon
+        while (units < kShortestShown && at + units <= length && !IsLineBreak(text[at + units - 1])) ++units;
+        if (units >= kShortestShown || at + units > length) return at;
+        at += units;
     }
-    return at;
 }
 
 }  // namespace

@@ -7,6 +7,9 @@
 using WideChar = std::conditional_t<sizeof(wchar_t) == 2, wchar_t, char16_t>;
 using WideString = std::basic_string<WideChar>;
 
+// A carriage return or a line feed ends a piece of the text.
+constexpr bool IsLineBreak(char32_t unit) { return unit == u'\r' || unit == u'\n'; }
+
 // The two halves of a pair that encodes a character beyond U+FFFF.
 constexpr bool IsHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 constexpr bool IsLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
