@@ -1,40 +1,25 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "strip_settings.h"
 
-namespace {
-
-// The label and identifier of a line `MENUITEM "label", ID_NAME`, with \t read as a tab.
-std::pair<std::string, std::string> ParseMenuItem(const std::string& line) {
-    const std::size_t open = line.find('"');
-    const std::size_t close = line.rfind('"');
-    std::string label = line.substr(open + 1, close - open - 1);
-    for (std::size_t at; (at = label.find("\\t")) != std::string::npos;) label.replace(at, 2, "\t");
-    std::istringstream rest(line.substr(line.find(',', close) + 1));
-    std::string name;
-    rest >> name;
-    return {label, name};
-}
-
-// The popup menu in the resource script must list the command table's entries, in its order.
+// The popup menu in the resource script lists the command table's entries, in its order: each line
+// `MENUITEM "label", ID_NAME`, with \t in the label read as a tab.
 TEST(ResourceScript, MenuMatchesCommandTable) {
     std::ifstream script(SUNDROVALE_RESOURCE_SCRIPT, std::ios::binary);
     ASSERT_TRUE(script.is_open()) << SUNDROVALE_RESOURCE_SCRIPT;
-    std::vector<std::pair<std::string, std::string>> menu;
+    std::vector<std::string> menu, table;
     for (std::string line; std::getline(script, line);) {
-        std::istringstream words(line);
-        std::string first;
-        if (words >> first && first == "MENUITEM") menu.push_back(ParseMenuItem(line));
+        const std::size_t open = line.find('"'), close = line.rfind('"');
+        if (line.find("MENUITEM") == std::string::npos || open == close) continue;
+        std::string label = line.substr(open + 1, close - open - 1);
+        if (const std::size_t tab = label.find("\\t"); tab != std::string::npos) label.replace(tab, 2, "\t");
+        const std::size_t name = line.find_first_not_of(", ", close + 1);
+        menu.push_back(label + "|" + line.substr(name, line.find_first_of(" \r", name) - name));
     }
-    std::vector<std::pair<std::string, std::string>> table;
-    for (const Command& c : kCommands) table.emplace_back(c.label, c.name);
+    for (const Command& c : kCommands) table.push_back(std::string(c.label) + "|" + c.name);
     EXPECT_EQ(menu, table);
 }
-
-}  // namespace

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <iterator>
+#include <vector>
 
-#include "temp_file.h"
-#include "test_text.h"
-#include "text_encoding.h"
+#include "platform_text.h"
+#include "test_support.h"
 #include "text_loader.h"
 
 #ifdef _WIN32
@@ -16,155 +16,134 @@ namespace {
 using namespace std::string_literals;
 
 struct LoadCase {
-    const char* name;
+    std::string name;
     std::string bytes;
-    std::u16string text;
+    WideString text;
 };
 
-void PrintTo(const LoadCase& c, std::ostream* os) { *os << c.name; }
-
-class LoadTextFileCase : public testing::TestWithParam<LoadCase> {};
-
-TEST_P(LoadTextFileCase, BuildsTextFromLines) {
-    TempFile file(GetParam().bytes);
-    ReadingCursor cursor;
-    LoadTextFile(cursor, file.Path());
-    EXPECT_EQ(cursor.text, W(GetParam().text));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    LoadTextFile, LoadTextFileCase,
-    testing::Values(
-        LoadCase{"CrLfBecomesLf", "a\r\nb\r\n", u"a\nb\n"},
-        LoadCase{"LastLineGetsLineFeed", "a\nb", u"a\nb\n"},
-        LoadCase{"EmptyLineKept", "a\n\n", u"a\n\n"},
-        LoadCase{"EmptyFile", "", u""},
-        LoadCase{"OnlyLineFeeds", "\n\n\n", u"\n\n\n"},
-        LoadCase{"CodePage936", "\xD6\xD0\xCE\xC4\n", u"中文\n"},
-        LoadCase{"MixedAsciiAndChinese", "\xC4\xE3\xBA\xC3 world\r\nok", u"你好 world\nok\n"},
-        LoadCase{"ZeroByteEndsText", "ab\ncd\0ef\ngh\n"s, u"ab\ncd"},
-        LoadCase{"LoneCarriageReturnKept", "a\rb\n", u"a\rb\n"},
-        LoadCase{"CtrlZEndsInputMidLine", "ab\ncd\x1A" "ef\ngh\n", u"ab\ncd\n"},
-        LoadCase{"CtrlZAtLineStartAddsNoLine", "ab\n\x1A" "cd\n", u"ab\n"}),
-    [](const testing::TestParamInfo<LoadCase>& info) { return std::string(info.param.name); });
-
-// A text as a UTF-16 file with its byte-order mark.
 std::string Utf16File(std::u16string_view text, bool bigEndian) {
     std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
     for (const char16_t unit : text) {
-        const char high = static_cast<char>(unit >> 8);
-        const char low = static_cast<char>(unit & 0xFF);
-        bytes += bigEndian ? high : low;
-        bytes += bigEndian ? low : high;
+        const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+        bytes += {bigEndian ? high : low, bigEndian ? low : high};
     }
     return bytes;
 }
 
 const std::string kMark8 = "\xEF\xBB\xBF";
-const std::u16string kSame = u"读书 ok\n第二行\nend\n";
-const std::u16string kSameWithEmoji = u"读书 ok\n第二行 😀\nend\n";
+const std::string kPad(kLoadPieceSize - 1, 'x');  // puts the next byte at the end of the first piece
+const WideString kPadText(kLoadPieceSize - 1, u'x');
 
-// One text in every encoding a file may come in (code page 936 has no emoji), then the line and
-// control-character rules of the Unicode files.
-INSTANTIATE_TEST_SUITE_P(
-    Encodings, LoadTextFileCase,
-    testing::Values(
-        LoadCase{"Cp936", "\xB6\xC1\xCA\xE9 ok\r\n\xB5\xDA\xB6\xFE\xD0\xD0\nend", kSame},
-        LoadCase{"Utf8", u8"读书 ok\r\n第二行\nend", kSame},
-        LoadCase{"Utf8Mark", kMark8 + u8"读书 ok\r\n第二行\nend", kSame},
-        LoadCase{"Utf16Le", Utf16File(u"读书 ok\r\n第二行\nend", false), kSame},
-        LoadCase{"Utf16Be", Utf16File(u"读书 ok\r\n第二行\nend", true), kSame},
-        LoadCase{"Utf8Emoji", u8"读书 ok\r\n第二行 😀\nend", kSameWithEmoji},
-        LoadCase{"Utf8MarkEmoji", kMark8 + u8"读书 ok\r\n第二行 😀\nend", kSameWithEmoji},
-        LoadCase{"Utf16LeEmoji", Utf16File(u"读书 ok\r\n第二行 😀\nend", false), kSameWithEmoji},
-        LoadCase{"Utf16BeEmoji", Utf16File(u"读书 ok\r\n第二行 😀\nend", true), kSameWithEmoji},
-        LoadCase{"CrCrLf", "a\r\r\nb", u"a\r\nb\n"},
-        LoadCase{"LoneCrBeforeCrLf", "a\rb\r\nc\r", u"a\rb\nc\r\n"},
-        LoadCase{"Utf16LeCrCrLf", Utf16File(u"中\r\r\n\r", false), u"中\r\n\r\n"},
-        LoadCase{"Utf8MarkOnly", kMark8, u""},
-        LoadCase{"Utf16MarkOnly", "\xFE\xFF", u""},
-        LoadCase{"Utf16LoneCrCtrlZAndZeroKept", Utf16File(u"a\r\nb\rc\x1A\0d"s, false), u"a\nb\rc\x1A\0d\n"s},
-        LoadCase{"Utf8CtrlZAndZeroKept", u8"中\x1A文\0!"s, u"中\x1A文\0!\n"s},
-        LoadCase{"Utf8MarkInvalidBytes", kMark8 + "a\xC0\r\n\xE4\xB8", u"a\uFFFD\n\uFFFD\n"},
-        // a, a high half before LF, a lone low half, an odd last byte
-        LoadCase{"Utf16InvalidUnits", "\xFF\xFE" "a\0\x3D\xD8\n\0\x00\xDC" "b"s, u"a\uFFFD\n\uFFFD\uFFFD\n"}),
-    [](const testing::TestParamInfo<LoadCase>& info) { return std::string(info.param.name); });
+// Ordinary prose saved as code page 936 (tests/data), LF line ends.
+std::string Prose() {
+    std::ifstream file(SUNDROVALE_TEST_DATA "/prose-cp936.txt", std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
 
-TEST(LoadTextFile, BrokenUtf8WithoutMarkIsReadAsCp936) {
-    for (const std::string& tail : {"\xE6\x96"s, "\xE6\x96" "a"s, "\xC0\xAF"s, "\xE0\x80\xAF"s,
-                                    "\xED\xA0\x80"s, "\xF4\x90\x80\x80"s, "\x80"s}) {
-        const std::string bytes = "\xE4\xB8\xAD ok\n" + tail;  // valid UTF-8 until the tail
-        TempFile file(bytes);
-        ReadingCursor cursor;
-        LoadTextFile(cursor, file.Path());
-        EXPECT_EQ(cursor.text, ConvertToWide(bytes + "\n")) << testing::PrintToString(tail);
-        EXPECT_NE(cursor.text, DecodeUtf8(bytes + "\n"));
+std::vector<LoadCase> Cases() {
+    std::vector<LoadCase> cases = {
+        // Text mode on code page files: CR LF is LF, a lone CR stays, Ctrl+Z ends the input, and a
+        // zero ends the text; every line ends in one LF.
+        {"CrLf", "a\r\nb\r\n", W(u"a\nb\n")},
+        {"LastLineGetsLf", "a\nb", W(u"a\nb\n")},
+        {"EmptyLineKept", "a\n\n", W(u"a\n\n")},
+        {"Empty", "", W(u"")},
+        {"LoneCrKept", "a\rb\r\r\nc\r", W(u"a\rb\r\nc\r\n")},
+        {"ZeroEndsText", "ab\ncd\0ef\n"s, W(u"ab\ncd")},
+        {"CtrlZEndsInput", "ab\ncd\x1A" "ef\ngh\n", W(u"ab\ncd\n")},
+        {"CtrlZAtLineStart", "ab\n\x1A" "cd\n", W(u"ab\n")},
+        // One text in every encoding: a byte-order mark decides, else strict UTF-8 beyond ASCII.
+        {"Cp936", "\xB6\xC1\xCA\xE9 ok\r\n\xB5\xDA\xB6\xFE\xD0\xD0\nend", W(u"读书 ok\n第二行\nend\n")},
+        {"Utf8", u8"读书 ok\r\n第二行\nend", W(u"读书 ok\n第二行\nend\n")},
+        {"Utf8Mark", kMark8 + u8"读书 😀\r\nend", W(u"读书 😀\nend\n")},
+        {"Utf16Le", Utf16File(u"读书 😀\r\n\r\r\nend", false), W(u"读书 😀\n\r\nend\n")},
+        {"Utf16Be", Utf16File(u"读书 😀\r\nend", true), W(u"读书 😀\nend\n")},
+        {"OverlongIsCp936", "\xC0\xAF", W(u"蜡\n")},
+        {"SurrogateIsCp936", "\xED\xA0\x80", W(u"頎€\n")},
+        {"CutUtf8IsCp936", "a\xE4\xB8", W(u"a涓\n")},
+        {"AsciiIsCp936", "a\x1A" "b", W(u"a\n")},
+        {"Cp936ProseIsNotUtf8", Prose(), ConvertToWide(Prose())},  // many of its pairs are valid UTF-8
+        // Unicode files keep Ctrl+Z and zero; broken sequences become U+FFFD.
+        {"Utf8KeepsCtrlZAndZero", u8"中\x1A文\0!"s, W(u"中\x1A文\0!\n"s)},
+        {"Utf8MarkBrokenBytes", kMark8 + "a\xC0\r\n\xE4\xB8", W(u"a\uFFFD\n\uFFFD\n")},
+        {"Utf16BrokenUnits", "\xFF\xFE" "a\0\x3D\xD8\n\0\x00\xDC" "b"s, W(u"a\uFFFD\n\uFFFD\uFFFD\n")},
+        // Code page 936: each sequence that is no character becomes one U+FFFD, and reading goes on.
+        {"StrayFF", "\xD6\xD0\xFF\xCE\xC4", W(u"中\uFFFD文\n")},
+        {"LeadBeforeLineEnd", "\xD6\r\n\xD6", W(u"\uFFFD\n\uFFFD\n")},
+        {"LeadBeforeBytesThatCannotFollow", "\xD6" "1\xD6\x7F\xD6\xFF\xD6\x1A", W(u"\uFFFD1\uFFFD\x7F\uFFFD\uFFFD\uFFFD\n")},
+        {"LeadBeforeZero", "ab\xD6\0c"s, W(u"ab\uFFFD")},
+        {"AsciiSecondByte", "\x81" "a\xA1\x40", W(u"乤\uE4C6\n")},
+        // The same rules where a piece of the file ends: what the next byte decides waits for it.
+        {"LeadAtPieceEdge", kPad + "\xD6\xD0", kPadText + W(u"中\n")},
+        {"CrLfAtPieceEdge", kPad + "\r\n", kPadText + W(u"\n")},
+        {"StrayLeadAtPieceEdge", kPad + "\xD6\n", kPadText + W(u"\uFFFD\n")},
+        {"Utf8AtPieceEdge", kMark8 + kPad + u8"中", kPadText + W(u"中\n")},
+        {"Utf16PairAtPieceEdge", Utf16File(std::u16string(kLoadPieceSize / 2 - 1, u'x') + u"😀\r\n", false),
+         WideString(kLoadPieceSize / 2 - 1, u'x') + W(u"😀\n")},
+    };
+    // Every byte from 0x80 up alone, before 'a' (which may follow a lead byte), and ending a file.
+    for (int b = 0x80; b <= 0xFF; ++b) {
+        const std::string one(1, static_cast<char>(b));
+        const WideString alone = W(b == 0x80 ? u"€" : u"\uFFFD");
+        WideChar pair[2];
+        const bool lead = b > 0x80 && b < 0xFF;
+        const std::size_t units = lead ? ConvertMapped936(one + "a", pair) : kNotMapped;
+        const WideString withA = units == 1 ? WideString(1, pair[0]) : alone + W(u"a");
+        cases.push_back({"Byte" + std::to_string(b), one, alone + W(u"\n")});
+        cases.push_back({"ByteThenA" + std::to_string(b), one + "a", withA + W(u"\n")});
+        cases.push_back({"EndingByte" + std::to_string(b), "\xD6\xD0\n" + one, W(u"中\n") + alone + W(u"\n")});
     }
+    return cases;
 }
 
-TEST(LoadTextFile, KeepsOffsetAndDisplay) {
-    TempFile file("0123456789abcdefghijklmnopqrstuvwxyz\n");
-    ReadingCursor cursor;
-    Advance(cursor, 13);
-    Advance(cursor, 13);
-    ASSERT_EQ(cursor.offset, 23u);
-    const DisplaySegment shown = cursor.display;
-    LoadTextFile(cursor, file.Path());
-    EXPECT_EQ(cursor.offset, 23u);
-    EXPECT_EQ(cursor.display, shown);
-    Advance(cursor, 13);
-    EXPECT_EQ(cursor.display, W(u"nopqrstuvwxyz"));
-}
-
-TEST(LoadTextFile, UnopenablePathsEmptyTheText) {
-    const auto folder = std::filesystem::temp_directory_path();
-    for (const std::wstring& path : {std::wstring(), (folder / "sundrovale-no-such-file.txt").wstring(),
-                                     folder.wstring()}) {
+TEST(LoadTextFile, BuildsTextFromBytes) {
+    for (const LoadCase& c : Cases()) {
+        SCOPED_TRACE(c.name);
+        TempFile file(c.bytes, c.name + ".txt");
         ReadingCursor cursor;
-        LoadTextFile(cursor, path);
-        EXPECT_TRUE(cursor.text.empty());
-        Advance(cursor, 13);
+        cursor.offset = 23;
+        LoadTextFile(cursor, file.Path());
+        EXPECT_EQ(cursor.text, c.text);
+        EXPECT_EQ(cursor.offset, 23u);  // reading goes on where it was
         EXPECT_TRUE(cursor.display.empty());
     }
 }
 
-TEST(LoadTextFile, OpensNonAsciiPath) {
+TEST(LoadTextFile, UnopenablePathsLeaveTextEmpty) {
     const auto folder = std::filesystem::temp_directory_path();
-    const auto path = folder / std::filesystem::u8path("sundrovale-中文.txt");
-    std::ofstream(path, std::ios::binary) << "hello\n";
-    ReadingCursor cursor;
-    LoadTextFile(cursor, folder.wstring() + L"/sundrovale-中文.txt");
-    std::filesystem::remove(path);
-    EXPECT_EQ(cursor.text, W(u"hello\n"));
+    for (const std::wstring& path : {std::wstring(), (folder / "sundrovale-missing.txt").wstring(), folder.wstring()}) {
+        ReadingCursor cursor;
+        LoadTextFile(cursor, path);
+        EXPECT_TRUE(cursor.text.empty());
+    }
 }
 
-TEST(ConvertToWide, InvalidBytesNeitherCrashNorOverrun) {
-    for (const std::string& bytes : {"\xFF"s, "\x81"s, "ab\xD6"s, "\xD6\xD0\xFF\xFF\xCE\xC4"s}) {
-        const ReadingText text = ConvertToWide(bytes);
-        EXPECT_LE(text.size(), bytes.size());
+// Random bytes and one long line: loading and reading them through keeps to the rules of Advance.
+TEST(LoadTextFile, HostileFilesReadWithinTheRules) {
+    std::string noise(1 << 16, '\0');
+    std::uint32_t seed = 1;
+    for (char& b : noise) b = static_cast<char>((seed = seed * 1664525u + 1013904223u) >> 24);
+    for (const std::string& bytes : {noise, std::string(50'000'000, 'x')}) {
+        TempFile file(bytes, "hostile.txt");
+        ReadingCursor cursor;
+        LoadTextFile(cursor, file.Path());
+        EXPECT_LE(cursor.text.size(), bytes.size() + 1);
+        for (int call = 0; call < 300; ++call) ASSERT_EQ(CheckedAdvance(cursor, 13 * (1 + call % 4)), nullptr);
     }
 }
 
 #ifdef _WIN32
-TEST(LoadTextFile, ReadsFileOpenForWritingElsewhere) {
-    TempFile file("shared\n");
-    HANDLE writer = CreateFileW(file.Path().c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
-    ReadingCursor cursor;
-    LoadTextFile(cursor, file.Path());
-    CloseHandle(writer);
-    EXPECT_EQ(cursor.text, W(u"shared\n"));
-}
-
-TEST(LoadTextFile, FileLockedAgainstReadingLeavesTextEmpty) {
-    TempFile file("locked\n");
-    HANDLE locker = CreateFileW(file.Path().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(locker, INVALID_HANDLE_VALUE);
-    ReadingCursor cursor;
-    LoadTextFile(cursor, file.Path());
-    CloseHandle(locker);
-    EXPECT_TRUE(cursor.text.empty());
+// The runtime opens files for reading with read and write sharing, and fails where others deny it.
+TEST(LoadTextFile, SharingWithOtherHandles) {
+    TempFile file("shared\n", "shared.txt");
+    for (const DWORD share : {DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE}, DWORD{0}}) {
+        HANDLE other = CreateFileW(file.Path().c_str(), GENERIC_WRITE, share, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(other, INVALID_HANDLE_VALUE);
+        ReadingCursor cursor;
+        LoadTextFile(cursor, file.Path());
+        CloseHandle(other);
+        EXPECT_EQ(cursor.text, W(share ? u"shared\n" : u""));
+    }
 }
 #endif
 
