@@ -16,3 +16,7 @@ constexpr std::size_t kNotMapped = static_cast<std::size_t>(-1);
 // Returns the units written, or kNotMapped when some sequence is no character in that table, a lead
 // byte at the end or before a byte that cannot follow it included.
 std::size_t ConvertMapped936(std::string_view bytes, WideChar* out);
+
+// Converts UTF-8 through the platform's own converter, or gives kNotMapped when some sequence is not
+// well-formed; callers pass bytes already known to be well-formed, for the platform's speed.
+std::size_t ConvertUtf8(std::string_view bytes, WideChar* out);

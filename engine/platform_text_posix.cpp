@@ -30,15 +30,9 @@ WideChar UserDefined(unsigned char lead, unsigned char trail) {
     return 0;
 }
 
-}  // namespace
-
-void OpenForReading(std::ifstream& file, const std::wstring& path) {
-    file.open(ToUtf8(path), std::ios::binary);
-}
-
-std::size_t ConvertMapped936(std::string_view bytes, WideChar* out) {
-    // One converter for the process: opening one costs more than converting a short run.
-    static const iconv_t converter = iconv_open("UTF-16LE", "CP936");
+// Converts with iconv; where it refuses a pair, fill(lead, trail) may still name its character.
+template <typename Fill>
+std::size_t Convert(iconv_t converter, std::string_view bytes, WideChar* out, Fill fill) {
     if (converter == reinterpret_cast<iconv_t>(-1)) return kNotMapped;
     iconv(converter, nullptr, nullptr, nullptr, nullptr);
     char* in = const_cast<char*>(bytes.data());
@@ -50,11 +44,28 @@ std::size_t ConvertMapped936(std::string_view bytes, WideChar* out) {
         const std::size_t result = iconv(converter, &in, &inLeft, &outBytes, &outLeft);
         outUnits = reinterpret_cast<WideChar*>(outBytes);
         if (result != static_cast<std::size_t>(-1)) break;
-        const WideChar mapped = inLeft >= 2 ? UserDefined(static_cast<unsigned char>(in[0]), static_cast<unsigned char>(in[1])) : 0;
-        if (!mapped) return kNotMapped;
-        *outUnits++ = mapped;
+        const WideChar filled = inLeft >= 2 ? fill(static_cast<unsigned char>(in[0]), static_cast<unsigned char>(in[1])) : 0;
+        if (!filled) return kNotMapped;
+        *outUnits++ = filled;
         in += 2;
         inLeft -= 2;
     }
     return static_cast<std::size_t>(outUnits - out);
+}
+
+}  // namespace
+
+void OpenForReading(std::ifstream& file, const std::wstring& path) {
+    file.open(ToUtf8(path), std::ios::binary);
+}
+
+std::size_t ConvertMapped936(std::string_view bytes, WideChar* out) {
+    // One converter for the process: opening one costs more than converting a short run.
+    static const iconv_t converter = iconv_open("UTF-16LE", "CP936");
+    return Convert(converter, bytes, out, UserDefined);
+}
+
+std::size_t ConvertUtf8(std::string_view bytes, WideChar* out) {
+    static const iconv_t converter = iconv_open("UTF-16LE", "UTF-8");
+    return Convert(converter, bytes, out, [](unsigned char, unsigned char) { return WideChar{0}; });
 }

@@ -1,5 +1,6 @@
 #include "text_encoding.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -60,12 +61,20 @@ bool IsAsciiRun(const char* eight) {
     return (word & 0x8080808080808080u) == 0;
 }
 
+// A three-byte sequence whose lead needs no narrower range for its second byte (not E0 or ED).
+bool IsPlainThreeBytes(std::string_view bytes, std::size_t pos) {
+    if (pos + 3 > bytes.size()) return false;
+    const auto lead = static_cast<unsigned char>(bytes[pos]);
+    return (lead & 0xF0) == 0xE0 && lead != 0xE0 && lead != 0xED && (bytes[pos + 1] & 0xC0) == 0x80 &&
+           (bytes[pos + 2] & 0xC0) == 0x80;
+}
+
 bool IsLead936(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
 bool IsTrail936(unsigned char b) { return b >= 0x40 && b <= 0xFE && b != 0x7F; }
 
 // Code page 936 one sequence at a time, for pieces the platform could not convert whole: runs of
 // well-formed sequences still go to the platform together, and only a run it refuses is split.
-std::size_t Decode936BySequence(std::string_view bytes, WideChar* out) {
+std::size_t Read936Sequences(std::string_view bytes, WideChar* out) {
     WideChar* const first = out;
     const std::size_t n = bytes.size();
     const auto byte = [bytes](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
@@ -106,6 +115,24 @@ std::size_t Decode936BySequence(std::string_view bytes, WideChar* out) {
     return static_cast<std::size_t>(out - first);
 }
 
+std::size_t ReadUtf8Sequences(std::string_view bytes, WideChar* out) {
+    WideChar* const first = out;
+    for (std::size_t pos = 0; pos < bytes.size();) {
+        const Sequence s = ReadUtf8(bytes, pos);
+        if (s.codePoint == kInvalid) {
+            *out++ = kReplacement;
+        } else if (s.codePoint > 0xFFFF) {
+            const char32_t v = s.codePoint - 0x10000;
+            *out++ = static_cast<WideChar>(0xD800 + (v >> 10));
+            *out++ = static_cast<WideChar>(0xDC00 + (v & 0x3FF));
+        } else {
+            *out++ = static_cast<WideChar>(s.codePoint);
+        }
+        pos += s.length;
+    }
+    return static_cast<std::size_t>(out - first);
+}
+
 }  // namespace
 
 DetectedEncoding DetectMark(std::string_view start) {
@@ -121,6 +148,11 @@ Utf8Check CheckUtf8(std::string_view bytes, bool atEnd) {
     while (pos < bytes.size()) {
         if (pos + 8 <= bytes.size() && IsAsciiRun(bytes.data() + pos)) {
             pos += 8;  // mostly-ASCII files are scanned to their end, so skip plain runs quickly
+            continue;
+        }
+        if (IsPlainThreeBytes(bytes, pos)) {
+            pos += 3;  // most Chinese characters: checked at a glance
+            check.multiByte = true;
             continue;
         }
         const Sequence s = ReadUtf8(bytes, pos);
@@ -176,31 +208,7 @@ std::size_t HeldBack(std::string_view piece, TextEncoding encoding) {
     return 0;
 }
 
-void AppendUtf8(std::string_view bytes, WideString& text) {
-    const std::size_t old = text.size();
-    text.resize(old + bytes.size());  // never more units than bytes: a pair takes four bytes
-    WideChar* out = &text[old];
-    for (std::size_t pos = 0; pos < bytes.size();) {
-        if (pos + 8 <= bytes.size() && IsAsciiRun(bytes.data() + pos)) {
-            for (int i = 0; i < 8; ++i) *out++ = static_cast<WideChar>(bytes[pos++]);
-            continue;
-        }
-        const Sequence s = ReadUtf8(bytes, pos);
-        if (s.codePoint == kInvalid) {
-            *out++ = kReplacement;
-        } else if (s.codePoint > 0xFFFF) {
-            const char32_t v = s.codePoint - 0x10000;
-            *out++ = static_cast<WideChar>(0xD800 + (v >> 10));
-            *out++ = static_cast<WideChar>(0xDC00 + (v & 0x3FF));
-        } else {
-            *out++ = static_cast<WideChar>(s.codePoint);
-        }
-        pos += s.length;
-    }
-    text.resize(static_cast<std::size_t>(out - text.data()));
-}
-
-void AppendUtf16(std::string_view bytes, bool bigEndian, WideString& text) {
+std::size_t DecodeUtf16(std::string_view bytes, bool bigEndian, WideChar* out) {
     const std::size_t count = bytes.size() / 2;
     const auto unit = [&](std::size_t i) -> char32_t {
         const auto first = static_cast<unsigned char>(bytes[2 * i]);
@@ -208,9 +216,7 @@ void AppendUtf16(std::string_view bytes, bool bigEndian, WideString& text) {
         return bigEndian ? (first << 8) | second : (second << 8) | first;
     };
     // Every unit in gives one unit out, and an odd last byte one U+FFFD.
-    const std::size_t old = text.size();
-    text.resize(old + count + bytes.size() % 2, kReplacement);
-    WideChar* out = &text[old];
+    std::fill(out, out + count + bytes.size() % 2, kReplacement);
     for (std::size_t i = 0; i < count; ++i) {
         const char32_t u = unit(i);
         if (IsHighSurrogate(u) && i + 1 < count && IsLowSurrogate(unit(i + 1))) {
@@ -221,12 +227,16 @@ void AppendUtf16(std::string_view bytes, bool bigEndian, WideString& text) {
             out[i] = static_cast<WideChar>(u);
         }
     }
+    return count + bytes.size() % 2;
 }
 
-void AppendCodePage936(std::string_view bytes, WideString& text) {
-    const std::size_t old = text.size();
-    text.resize(old + bytes.size());  // never more units than bytes
-    std::size_t units = ConvertMapped936(bytes, &text[old]);
-    if (units == kNotMapped) units = Decode936BySequence(bytes, &text[old]);
-    text.resize(old + units);
+// The platform's converter is fast but takes only well-formed input; our own decoder does the rest.
+std::size_t DecodeUtf8(std::string_view bytes, WideChar* out) {
+    const std::size_t units = ConvertUtf8(bytes, out);
+    return units != kNotMapped ? units : ReadUtf8Sequences(bytes, out);
+}
+
+std::size_t DecodeCodePage936(std::string_view bytes, WideChar* out) {
+    const std::size_t units = ConvertMapped936(bytes, out);
+    return units != kNotMapped ? units : Read936Sequences(bytes, out);
 }

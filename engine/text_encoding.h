@@ -30,11 +30,11 @@ Utf8Check CheckUtf8(std::string_view bytes, bool atEnd);
 // what they are: a cut-off sequence, or a carriage return that may start a CR LF.
 std::size_t HeldBack(std::string_view piece, TextEncoding encoding);
 
-// Append the decoded units to text. Each sequence that is no character becomes one U+FFFD: in UTF-8
-// the longest well-formed prefix of a broken sequence, in UTF-16 a lone surrogate or an odd last
-// byte, in code page 936 a lone 0xFF, a lead byte at the end or before a byte that cannot follow it
-// (that byte is then read again), or a well-formed pair the platform's table lacks (its second byte
-// read again when it is ASCII). Nothing is read past the end.
-void AppendUtf8(std::string_view bytes, WideString& text);
-void AppendUtf16(std::string_view bytes, bool bigEndian, WideString& text);
-void AppendCodePage936(std::string_view bytes, WideString& text);
+// Decode to UTF-16, writing at most one unit per byte to out, and return the units written. Each
+// sequence that is no character becomes one U+FFFD: in UTF-8 the longest well-formed prefix of a
+// broken sequence, in UTF-16 a lone surrogate or an odd last byte, in code page 936 a lone 0xFF, a
+// lead byte at the end or before a byte that cannot follow it (that byte is then read again), or a
+// well-formed pair the platform's table lacks (its second byte read again when it is ASCII).
+std::size_t DecodeUtf8(std::string_view bytes, WideChar* out);
+std::size_t DecodeUtf16(std::string_view bytes, bool bigEndian, WideChar* out);
+std::size_t DecodeCodePage936(std::string_view bytes, WideChar* out);

@@ -69,6 +69,7 @@ std::size_t DropCrBeforeLf(Char* text, std::size_t length) {
 struct Decoding {
     TextEncoding encoding;
     ReadingText& text;
+    WideChar* units;  // room for a piece: decoded there, then appended, so the text is written once
     bool endedAtZero = false;
 };
 
@@ -86,21 +87,15 @@ std::size_t TakePiece(Decoding& d, char* piece, std::size_t size, bool atEnd) {
         }
     }
     const std::size_t used = atEnd ? size : size - HeldBack({piece, size}, d.encoding);
+    const std::string_view bytes(piece, used);
+    std::size_t units = 0;
     switch (d.encoding) {
-    case TextEncoding::CodePage936:
-        AppendCodePage936({piece, DropCrBeforeLf(piece, used)}, d.text);
-        break;
-    case TextEncoding::Utf8:  // CR and LF bytes never occur inside a UTF-8 sequence
-        AppendUtf8({piece, DropCrBeforeLf(piece, used)}, d.text);
-        break;
-    case TextEncoding::Utf16LE:
-    case TextEncoding::Utf16BE: {
-        const std::size_t old = d.text.size();
-        AppendUtf16({piece, used}, d.encoding == TextEncoding::Utf16BE, d.text);
-        d.text.resize(old + DropCrBeforeLf(&d.text[old], d.text.size() - old));
-        break;
+    case TextEncoding::CodePage936: units = DecodeCodePage936(bytes, d.units); break;
+    case TextEncoding::Utf8: units = DecodeUtf8(bytes, d.units); break;
+    case TextEncoding::Utf16LE: units = DecodeUtf16(bytes, false, d.units); break;
+    case TextEncoding::Utf16BE: units = DecodeUtf16(bytes, true, d.units); break;
     }
-    }
+    d.text.append(d.units, DropCrBeforeLf(d.units, units));  // CR and LF are never part of a sequence
     return stopped ? kStop : used;
 }
 
@@ -116,7 +111,8 @@ void Load(ReadingText& text, std::ifstream& file) {
     if (size < 0 || static_cast<std::uint64_t>(size) >= text.max_size()) return;
     text.reserve(static_cast<std::size_t>(size) + 1);
     file.seekg(static_cast<std::streamoff>(detected.markLength));
-    Decoding d{detected.encoding, text};
+    const std::unique_ptr<WideChar[]> units(new WideChar[kLoadPieceSize + kMostHeldBack]);
+    Decoding d{detected.encoding, text, units.get()};
     ReadPieces(file, buffer.get(), [&d](char* piece, std::size_t n, bool atEnd) { return TakePiece(d, piece, n, atEnd); });
     if (!d.endedAtZero && !text.empty() && text.back() != u'\n') text.push_back(u'\n');
 }
@@ -124,8 +120,9 @@ void Load(ReadingText& text, std::ifstream& file) {
 }  // namespace
 
 ReadingText ConvertToWide(std::string_view bytes) {
-    ReadingText text;
-    AppendCodePage936(bytes.substr(0, bytes.find('\0')), text);
+    bytes = bytes.substr(0, bytes.find('\0'));
+    ReadingText text(bytes.size(), WideChar{});
+    text.resize(DecodeCodePage936(bytes, &text[0]));
     return text;
 }
 
