@@ -1,16 +1,16 @@
 #include "strip_window.h"
 
-#include <commctrl.h>
 #include <commdlg.h>
-#include <dlgs.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <iterator>
 
 #include "reading_cursor.h"
 #include "resources/resource.h"
 #include "strip_settings.h"
 #include "text_loader.h"
+#include "wine_file_dialog.h"
 
 namespace {
 
@@ -19,39 +19,9 @@ wchar_t gPathBuffer[MAX_PATH];
 OPENFILENAMEW gOpenFileRecord;
 
 const wchar_t kTextFileFilter[] = L"Txt files (*.txt)\0*.txt\0";
-const wchar_t kDefaultExtension[] = L"TXT";
 
 // Looked up at run time: systems before layered windows lack it, and the strip then stays opaque.
 using SetLayeredWindowAttributesFn = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
-
-// Wine's file dialog joins the folder, the typed name and the default extension in a MAX_PATH
-// buffer of its own without checking the length, and a longer name brings the program down. There,
-// the name box is capped so that the joined path always fits; Windows itself needs no cap.
-bool RunningOnWine() {
-    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    return ntdll && GetProcAddress(ntdll, "wine_get_version");
-}
-
-void CapFileNameBox(HWND dialog) {
-    wchar_t folder[MAX_PATH];
-    const auto folderSize = static_cast<int>(
-        SendMessageW(dialog, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(folder)));
-    // The folder with its zero, a separator, a dot and the extension with its zero leave this room.
-    const int extensionSize = static_cast<int>(std::size(kDefaultExtension));
-    const int room = MAX_PATH - (folderSize > 0 ? folderSize : 0) - 2 - extensionSize;
-    HWND box = GetDlgItem(dialog, cmb13);
-    if (!box) box = GetDlgItem(dialog, edt1);
-    HWND edit = reinterpret_cast<HWND>(SendMessageW(box, CBEM_GETEDITCONTROL, 0, 0));
-    if (!edit) edit = FindWindowExW(box, nullptr, L"Edit", nullptr);
-    SendMessageW(edit ? edit : box, EM_LIMITTEXT, room > 1 ? room : 1, 0);
-}
-
-UINT_PTR CALLBACK FileDialogHook(HWND child, UINT message, WPARAM, LPARAM lParam) {
-    if (message != WM_NOTIFY) return 0;
-    const UINT code = reinterpret_cast<const NMHDR*>(lParam)->code;
-    if (code == CDN_INITDONE || code == CDN_FOLDERCHANGE) CapFileNameBox(GetParent(child));
-    return 0;
-}
 
 void StartAdvanceTimer(HWND window) { SetTimer(window, IDT_ADVANCE, ADVANCE_INTERVAL_MS, nullptr); }
 
@@ -163,9 +133,12 @@ BOOL ChooseTextFile() {
     gOpenFileRecord.lpstrTitle = nullptr;
     gOpenFileRecord.Flags = OFN_PATHMUSTEXIST;
     gOpenFileRecord.lpstrDefExt = kDefaultExtension;
-    if (RunningOnWine()) {
-        gOpenFileRecord.Flags |= OFN_EXPLORER | OFN_ENABLEHOOK;
-        gOpenFileRecord.lpfnHook = FileDialogHook;
-    }
-    return GetOpenFileNameW(&gOpenFileRecord);
+    CapFileNameUnderWine(gOpenFileRecord);
+    // A cancel or a failure leaves the path as it was: after FNERR_BUFFERTOOSMALL the dialog would
+    // have left the size it needed in the buffer, and the next dialog would start from that.
+    wchar_t before[MAX_PATH];
+    std::copy(std::begin(gPathBuffer), std::end(gPathBuffer), before);
+    const BOOL chosen = GetOpenFileNameW(&gOpenFileRecord);
+    if (!chosen) std::copy(std::begin(before), std::end(before), gPathBuffer);
+    return chosen;
 }
