@@ -1,5 +1,7 @@
 #include "platform_text.h"
 
+#include "text_encoding.h"
+
 #include <climits>
 #include <stringapiset.h>  // the conversion alone, not all of <windows.h>
 
@@ -9,17 +11,22 @@ void OpenForReading(std::ifstream& file, const std::wstring& path) {
 
 namespace {
 
-std::size_t Convert(unsigned codePage, std::string_view bytes, WideChar* out) {
+std::size_t Convert(unsigned codePage, unsigned long flags, std::string_view bytes, WideChar* out) {
     if (bytes.empty()) return 0;
     if (bytes.size() > INT_MAX) return kNotMapped;  // callers pass pieces far smaller
     const int size = static_cast<int>(bytes.size());
-    // Without MB_ERR_INVALID_CHARS the table would put its default character for what it lacks.
-    const int units = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), size, out, size);
+    const int units = MultiByteToWideChar(codePage, flags, bytes.data(), size, out, size);
     return units > 0 ? static_cast<std::size_t>(units) : kNotMapped;
 }
 
 }  // namespace
 
-std::size_t ConvertMapped936(std::string_view bytes, WideChar* out) { return Convert(936, bytes, out); }
+// Windows' table has a character for every well-formed pair, so checking the structure is all that
+// MB_ERR_INVALID_CHARS would add, and checking it here is quicker: with the flag, Wine converts twice.
+std::size_t ConvertMapped936(std::string_view bytes, WideChar* out) {
+    return IsWellFormed936(bytes) ? Convert(936, 0, bytes, out) : kNotMapped;
+}
 
-std::size_t ConvertUtf8(std::string_view bytes, WideChar* out) { return Convert(CP_UTF8, bytes, out); }
+std::size_t ConvertUtf8(std::string_view bytes, WideChar* out) {
+    return Convert(CP_UTF8, MB_ERR_INVALID_CHARS, bytes, out);
+}

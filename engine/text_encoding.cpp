@@ -135,6 +135,28 @@ std::size_t ReadUtf8Sequences(std::string_view bytes, WideChar* out) {
 
 }  // namespace
 
+bool IsWellFormed936(std::string_view bytes) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = kOnes * 0x80;
+    const auto hasZero = [](std::uint64_t v) { return (v - kOnes) & ~v & kHighs; };
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
+    for (std::size_t i = 0; i < n;) {
+        std::uint64_t word = 0;
+        if (i + 8 <= n) std::memcpy(&word, b + i, 8);
+        // Eight ASCII bytes, or eight from 0x81 to 0xFE (four whole pairs), pass at once.
+        if (i + 8 <= n && ((word & kHighs) == 0 || ((word & kHighs) == kHighs && !hasZero(word ^ kHighs) && !hasZero(~word)))) {
+            i += 8;
+        } else if (b[i] <= 0x80) {
+            ++i;
+        } else if (b[i] != 0xFF && i + 1 < n && IsTrail936(b[i + 1])) {
+            i += 2;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
 DetectedEncoding DetectMark(std::string_view start) {
     if (start.substr(0, 3) == "\xEF\xBB\xBF") return {TextEncoding::Utf8, 3};
     if (start.substr(0, 2) == "\xFF\xFE") return {TextEncoding::Utf16LE, 2};

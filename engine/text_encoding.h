@@ -30,6 +30,10 @@ Utf8Check CheckUtf8(std::string_view bytes, bool atEnd);
 // what they are: a cut-off sequence, or a carriage return that may start a CR LF.
 std::size_t HeldBack(std::string_view piece, TextEncoding encoding);
 
+// Whether code page 936 bytes hold only whole sequences: single bytes below 0xFF, and lead bytes
+// each with a byte that may follow a lead.
+bool IsWellFormed936(std::string_view bytes);
+
 // Decode to UTF-16, writing at most one unit per byte to out, and return the units written. Each
 // sequence that is no character becomes one U+FFFD: in UTF-8 the longest well-formed prefix of a
 // broken sequence, in UTF-16 a lone surrogate or an odd last byte, in code page 936 a lone 0xFF, a

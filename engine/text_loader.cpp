@@ -52,18 +52,29 @@ DetectedEncoding Detect(std::ifstream& file, char* buffer, bool& empty) {
     return detected;
 }
 
-// Drops each CR that comes just before an LF, in place; a lone CR stays. Returns the new length.
-template <typename Char>
-std::size_t DropCrBeforeLf(Char* text, std::size_t length) {
-    Char* const end = text + length;
-    Char* out = std::find(text, end, Char('\r'));
-    for (Char* in = out; in != end;) {
-        if (in + 1 == end || in[1] != Char('\n')) *out++ = Char('\r');
-        Char* const next = std::find(++in, end, Char('\r'));
-        out = std::copy(in, next, out);
-        in = next;
+// Where the first zero or Ctrl+Z byte is, or size; eight bytes at a time, since the runtime's own
+// memchr under Wine goes a byte at a time.
+std::size_t FindZeroOrCtrlZ(const char* bytes, std::size_t size) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
+    const auto hasZero = [](std::uint64_t v) { return (v - kOnes) & ~v & kHighs; };
+    std::size_t i = 0;
+    for (std::uint64_t word; i + 8 <= size; i += 8) {
+        std::memcpy(&word, bytes + i, 8);
+        if (hasZero(word) || hasZero(word ^ (kOnes * 0x1A))) break;
     }
-    return static_cast<std::size_t>(out - text);
+    while (i < size && bytes[i] != '\0' && bytes[i] != '\x1A') ++i;
+    return i;
+}
+
+// Appends units to the text, leaving out each CR that comes just before an LF; a lone CR stays.
+void AppendLines(ReadingText& text, const WideChar* units, std::size_t count) {
+    const WideChar* const end = units + count;
+    for (const WideChar* from = units; from != end;) {
+        const WideChar* const cr = std::find(from, end, WideChar('\r'));
+        const bool dropped = cr != end && cr + 1 != end && cr[1] == WideChar('\n');
+        text.append(from, cr + (cr != end && !dropped));
+        from = cr + (cr != end);
+    }
 }
 
 struct Decoding {
@@ -78,11 +89,10 @@ std::size_t TakePiece(Decoding& d, char* piece, std::size_t size, bool atEnd) {
     bool stopped = false;
     if (d.encoding == TextEncoding::CodePage936) {
         // Text mode ends the input at Ctrl+Z; a zero ends the string the runtime would convert.
-        const auto* ctrlZ = static_cast<const char*>(std::memchr(piece, '\x1A', size));
-        const auto* zero = static_cast<const char*>(std::memchr(piece, '\0', ctrlZ ? ctrlZ - piece : size));
-        if (zero || ctrlZ) {
-            d.endedAtZero = zero != nullptr;
-            size = static_cast<std::size_t>((zero ? zero : ctrlZ) - piece);
+        const std::size_t end = FindZeroOrCtrlZ(piece, size);
+        if (end < size) {
+            d.endedAtZero = piece[end] == '\0';
+            size = end;
             stopped = atEnd = true;
         }
     }
@@ -95,7 +105,7 @@ std::size_t TakePiece(Decoding& d, char* piece, std::size_t size, bool atEnd) {
     case TextEncoding::Utf16LE: units = DecodeUtf16(bytes, false, d.units); break;
     case TextEncoding::Utf16BE: units = DecodeUtf16(bytes, true, d.units); break;
     }
-    d.text.append(d.units, DropCrBeforeLf(d.units, units));  // CR and LF are never part of a sequence
+    AppendLines(d.text, d.units, units);  // CR and LF are never part of a sequence
     return stopped ? kStop : used;
 }
 
