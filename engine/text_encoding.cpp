@@ -55,11 +55,19 @@ Sequence ReadUtf8(std::string_view bytes, std::size_t pos) {
     return {codePoint, length};
 }
 
-bool IsAsciiRun(const char* eight) {
+// Eight bytes at a time: the scans below see every byte of a file.
+constexpr std::uint64_t kOnes = 0x0101010101010101u;
+constexpr std::uint64_t kHighs = kOnes * 0x80;
+
+std::uint64_t Word(const char* eight) {
     std::uint64_t word;
     std::memcpy(&word, eight, sizeof word);
-    return (word & 0x8080808080808080u) == 0;
+    return word;
 }
+
+bool HasZeroByte(std::uint64_t word) { return (word - kOnes) & ~word & kHighs; }
+
+bool IsAsciiRun(const char* eight) { return (Word(eight) & kHighs) == 0; }
 
 // A three-byte sequence whose lead needs no narrower range for its second byte (not E0 or ED).
 bool IsPlainThreeBytes(std::string_view bytes, std::size_t pos) {
@@ -135,16 +143,21 @@ std::size_t ReadUtf8Sequences(std::string_view bytes, WideChar* out) {
 
 }  // namespace
 
+std::size_t FindZeroOrCtrlZ(std::string_view bytes) {
+    std::size_t i = 0;  // Wine's memchr goes a byte at a time
+    while (i + 8 <= bytes.size() && !HasZeroByte(Word(&bytes[i])) && !HasZeroByte(Word(&bytes[i]) ^ (kOnes * 0x1A))) i += 8;
+    while (i < bytes.size() && bytes[i] != '\0' && bytes[i] != '\x1A') ++i;
+    return i;
+}
+
 bool IsWellFormed936(std::string_view bytes) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = kOnes * 0x80;
-    const auto hasZero = [](std::uint64_t v) { return (v - kOnes) & ~v & kHighs; };
     const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t n = bytes.size();
     for (std::size_t i = 0; i < n;) {
-        std::uint64_t word = 0;
-        if (i + 8 <= n) std::memcpy(&word, b + i, 8);
+        const std::uint64_t word = i + 8 <= n ? Word(&bytes[i]) : 1;
         // Eight ASCII bytes, or eight from 0x81 to 0xFE (four whole pairs), pass at once.
-        if (i + 8 <= n && ((word & kHighs) == 0 || ((word & kHighs) == kHighs && !hasZero(word ^ kHighs) && !hasZero(~word)))) {
+        if (i + 8 <= n && ((word & kHighs) == 0 ||
+                           ((word & kHighs) == kHighs && !HasZeroByte(word ^ kHighs) && !HasZeroByte(~word)))) {
             i += 8;
         } else if (b[i] <= 0x80) {
             ++i;

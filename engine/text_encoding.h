@@ -30,6 +30,10 @@ Utf8Check CheckUtf8(std::string_view bytes, bool atEnd);
 // what they are: a cut-off sequence, or a carriage return that may start a CR LF.
 std::size_t HeldBack(std::string_view piece, TextEncoding encoding);
 
+// Where text mode ends a code page 936 file: at its first Ctrl+Z, or at a zero, which ends the
+// string the runtime converts; bytes.size() where neither occurs.
+std::size_t FindZeroOrCtrlZ(std::string_view bytes);
+
 // Whether code page 936 bytes hold only whole sequences: single bytes below 0xFF, and lead bytes
 // each with a byte that may follow a lead.
 bool IsWellFormed936(std::string_view bytes);

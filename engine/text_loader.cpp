@@ -52,20 +52,6 @@ DetectedEncoding Detect(std::ifstream& file, char* buffer, bool& empty) {
     return detected;
 }
 
-// Where the first zero or Ctrl+Z byte is, or size; eight bytes at a time, since the runtime's own
-// memchr under Wine goes a byte at a time.
-std::size_t FindZeroOrCtrlZ(const char* bytes, std::size_t size) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
-    const auto hasZero = [](std::uint64_t v) { return (v - kOnes) & ~v & kHighs; };
-    std::size_t i = 0;
-    for (std::uint64_t word; i + 8 <= size; i += 8) {
-        std::memcpy(&word, bytes + i, 8);
-        if (hasZero(word) || hasZero(word ^ (kOnes * 0x1A))) break;
-    }
-    while (i < size && bytes[i] != '\0' && bytes[i] != '\x1A') ++i;
-    return i;
-}
-
 // Appends units to the text, leaving out each CR that comes just before an LF; a lone CR stays.
 void AppendLines(ReadingText& text, const WideChar* units, std::size_t count) {
     const WideChar* const end = units + count;
@@ -89,7 +75,7 @@ std::size_t TakePiece(Decoding& d, char* piece, std::size_t size, bool atEnd) {
     bool stopped = false;
     if (d.encoding == TextEncoding::CodePage936) {
         // Text mode ends the input at Ctrl+Z; a zero ends the string the runtime would convert.
-        const std::size_t end = FindZeroOrCtrlZ(piece, size);
+        const std::size_t end = FindZeroOrCtrlZ({piece, size});
         if (end < size) {
             d.endedAtZero = piece[end] == '\0';
             size = end;
