@@ -129,7 +129,8 @@ std::pair<double, double> BestOfFive(A a, B b) {
     const auto time = [&best](int i, auto measured) {
         const auto start = std::chrono::steady_clock::now();
         measured();
-        best[i] = std::min(best[i], std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        if (took.count() < best[i]) best[i] = took.count();  // no std::min: windows.h may define min
     };
     for (int run = 0; run < 5; ++run) time(0, a), time(1, b);
     return {best[0], best[1]};
