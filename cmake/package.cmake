@@ -1,0 +1,9 @@
+# The release package, made by `cpack --preset windows` after the Windows build:
+# build/windows/sundrovale-<version>-win64.zip, holding sundrovale.exe and README.md at its top.
+install(TARGETS sundrovale RUNTIME DESTINATION .)
+install(FILES README.md DESTINATION .)
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_FILE_NAME sundrovale-${PROJECT_VERSION}-win64)
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+set(CPACK_STRIP_FILES ON)  # the debugging information stays in the build folder
+include(CPack)
