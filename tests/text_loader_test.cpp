@@ -60,7 +60,7 @@ std::vector<LoadCase> Cases() {
         {"Utf16Be", Utf16File(u"读书 😀\r\nend", true), W(u"读书 😀\nend\n")},
         {"OverlongIsCp936", "\xC0\xAF", W(u"蜡\n")},
         {"SurrogateIsCp936", "\xED\xA0\x80", W(u"頎€\n")},
-        {"CutUtf8IsCp936", "a\xE4\xB8", W(u"a涓\n")},
+        {"CutUtf8IsCp936", "\xC3\xA9\xE4\xB8", W(u"茅涓\n")},
         {"AsciiIsCp936", "a\x1A" "b", W(u"a\n")},
         {"Cp936ProseIsNotUtf8", Prose(), ConvertToWide(Prose())},  // many of its pairs are valid UTF-8
         // Unicode files keep Ctrl+Z and zero; broken sequences become U+FFFD.

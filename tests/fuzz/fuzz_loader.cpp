@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "../test_support.h"
+#include "test_support.h"
 #include "platform_text.h"
 #include "text_encoding.h"
 #include "text_loader.h"
