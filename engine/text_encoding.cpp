@@ -80,6 +80,12 @@ bool IsPlainThreeBytes(std::string_view bytes, std::size_t pos) {
 bool IsLead936(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
 bool IsTrail936(unsigned char b) { return b >= 0x40 && b <= 0xFE && b != 0x7F; }
 
+// Eight ASCII bytes, or eight from 0x81 to 0xFE (four whole pairs): the common runs, passed at once.
+bool IsPlainRun936(std::uint64_t word) {
+    const std::uint64_t highs = word & kHighs;
+    return highs == 0 || (highs == kHighs && !HasZeroByte(word ^ kHighs) && !HasZeroByte(~word));
+}
+
 // Code page 936 one sequence at a time, for pieces the platform could not convert whole: runs of
 // well-formed sequences still go to the platform together, and only a run it refuses is split.
 std::size_t Read936Sequences(std::string_view bytes, WideChar* out) {
@@ -144,8 +150,11 @@ std::size_t ReadUtf8Sequences(std::string_view bytes, WideChar* out) {
 }  // namespace
 
 std::size_t FindZeroOrCtrlZ(std::string_view bytes) {
-    std::size_t i = 0;  // Wine's memchr goes a byte at a time
-    while (i + 8 <= bytes.size() && !HasZeroByte(Word(&bytes[i])) && !HasZeroByte(Word(&bytes[i]) ^ (kOnes * 0x1A))) i += 8;
+    std::size_t i = 0;  // eight bytes at a time: Wine's memchr goes one by one
+    for (; i + 8 <= bytes.size(); i += 8) {
+        const std::uint64_t word = Word(&bytes[i]);
+        if (HasZeroByte(word) || HasZeroByte(word ^ (kOnes * 0x1A))) break;
+    }
     while (i < bytes.size() && bytes[i] != '\0' && bytes[i] != '\x1A') ++i;
     return i;
 }
@@ -154,10 +163,7 @@ bool IsWellFormed936(std::string_view bytes) {
     const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t n = bytes.size();
     for (std::size_t i = 0; i < n;) {
-        const std::uint64_t word = i + 8 <= n ? Word(&bytes[i]) : 1;
-        // Eight ASCII bytes, or eight from 0x81 to 0xFE (four whole pairs), pass at once.
-        if (i + 8 <= n && ((word & kHighs) == 0 ||
-                           ((word & kHighs) == kHighs && !HasZeroByte(word ^ kHighs) && !HasZeroByte(~word)))) {
+        if (i + 8 <= n && IsPlainRun936(Word(&bytes[i]))) {
             i += 8;
         } else if (b[i] <= 0x80) {
             ++i;
