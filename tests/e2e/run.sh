@@ -28,131 +28,111 @@ refs=(blank '' welcome_1 欢迎使用蕨汀浮卷机 welcome_2 双击窗口暂�
 usec() { printf %.0f "${1}e6"; }
 wait_until() {  # wait_until SECONDS COMMAND...: retries COMMAND until it succeeds or time is up
   local end=$((${EPOCHREALTIME/./} + $(usec "$1"))); shift
-  until "$@"; do ((${EPOCHREALTIME/./} < end)) || return; sleep 0.1; done
-}
+  until "$@"; do ((${EPOCHREALTIME/./} < end)) || return; sleep 0.1; done; }
 not() { ! "$@"; }
-fail() { echo "   FAILED: $*"; import -window root "$out/failed-$n.png" || true; return 1; }
+fail() { echo "   FAILED: $*" >&2; import -window root "$out/failed-$n.png" || true; return 1; }
 is() {  # is WHAT EXPECTED COMMAND...: COMMAND prints EXPECTED within 3 s
   local got; for _ in {1..30}; do got=$("${@:3}") && [ "$got" = "$2" ] && return; sleep 0.1; done
-  fail "$1 is \"$got\", not \"$2\""
-}
+  fail "$1 is \"$got\", not \"$2\""; }
 geom() { xwininfo -id "${1:-$strip}" | awk '/Absolute upper-left|^ *(Width|Height):/ { v = v s $NF; s = " " } END { print v }'; }
-size() { geom | cut -d' ' -f3-; }
 opacity() { xprop -id "$strip" _NET_WM_WINDOW_OPACITY | awk -F' = ' '{ print $2 / 16843009 }'; }
-visible() { xdotool search --onlyvisible --class '^sundrovale.exe$' | wc -l; }
-popup() {  # popup CLASS: where the visible nameless window of that X class is: a popup menu
-  for id in $(xdotool search --onlyvisible --class "^$1\$"); do
-    [ -n "$(xdotool getwindowname "$id")" ] || { geom "$id"; return; }
-  done; return 1
-}
+windows() { xdotool search --onlyvisible "$@" | wc -l; }
+popup() {  # popup CLASS: where the visible window of that X class without a name, a popup menu, is
+  for id in $(xdotool search --onlyvisible --class "^$1\$"); do [ -n "$(xdotool getwindowname "$id")" ] || { geom "$id"; return; }; done
+  false; }
 aim() { read -r cx cy _ < <(geom); cx=$((cx + 20)) cy=$((cy + 15)); xdotool mousemove "$cx" "$cy" "$@"; }
-double_click() { aim click --repeat 2 --delay 80 1; }
-winpath() { echo "Z:${1//\//\\}"; }
 
 launch() {  # starts the program, ending one a failed step left running, and waits for its strip
   [ -z "$app" ] || { kill "$app" && wait "$app"; } 2>/dev/null
   "$root/scripts/wine-run" "$exe" >>"$out/wine.log" 2>&1 & app=$! && pids+=("$app")
-  strip=$(wait_for_window Sundrovale 60) || fail "no strip within 60 s" || return
-  mark=${EPOCHREALTIME/./}
-}
+  strip=$(wait_for_window Sundrovale 60) && mark=${EPOCHREALTIME/./} || fail "no strip within 60 s"; }
 ends() {  # ends HOW: the program ends within 10 s with exit code 0
   wait_until 10 not kill -0 "$app" 2>/dev/null || fail "still running 10 s after $1" || return
-  local code=0; wait "$app" || code=$?; [ $code = 0 ] || fail "exit code $code after $1"
-}
+  wait "$app" || fail "exit code $? after $1"; }
 
 same() { [ "$(compare -metric AE -fuzz 10% "$1" "$2" null: 2>&1)" -le 10 ] 2>/dev/null; }
 shows() {  # shows REF: the strip matches the reference strip REF, cut to the strip's width
   local x y w h; read -r x y w h < <(geom)
-  screenshot "$out/now.png" "${w}x${h}+$x+$y" && same "$out/now.png" "$out/ref-$1.png[${w}x${h}+0+0]"
-}
-piece() {  # piece REF SECONDS: the strip shows REF within SECONDS; sets took, the time since the last
-  wait_until "$2" shows "$1" || { cp "$out/now.png" "$out/$n-not-$1.png"; fail "no $1 within $2 s (see $n-not-$1.png)"; return; }
-  took=$((${EPOCHREALTIME/./} - mark)) mark=${EPOCHREALTIME/./}
-}
+  screenshot "$out/now.png" "${w}x${h}+$x+$y" && same "$out/now.png" "$out/ref-$1.png[${w}x${h}+0+0]"; }
+keep() { cp "$out/now.png" "$out/$n-$1.png"; fail "$2 (see $n-$1.png)"; }
+piece() {  # piece REF SECONDS: the strip shows REF within SECONDS; took is the time since the last
+  wait_until "$2" shows "$1" || keep "not-$1" "no $1 within $2 s" || return
+  took=$((${EPOCHREALTIME/./} - mark)) mark=${EPOCHREALTIME/./}; }
 took() { ((took >= $(usec "$1") && took <= $(usec "$2"))) || fail "$((took / 1000)) ms since the last piece, not $1 to $2 s"; }
-holds() { ! wait_until "$2" not shows "$1" || { cp "$out/now.png" "$out/$n-lost-$1.png"; fail "lost $1 (see $n-lost-$1.png)"; }; }
+holds() { ! wait_until "$2" not shows "$1" || keep "lost-$1" "$1 went"; }
 
 draw_references() {  # pictures of the reference strips and of a menu of the .rc's labels
-  local labels texts=() i; mapfile -t labels < <(sed -n '/^ *MENUITEM/{s/^[^"]*"//; s/".*//; s/\\t/\t/g; p}' "$root/shell/resources/sundrovale.rc")
+  local labels texts=() i
+  mapfile -t labels < <(sed -n '/^ *MENUITEM/{s/^[^"]*"//; s/".*//; s/\\t/\t/g; p}' "$root/shell/resources/sundrovale.rc")
   for ((i = 1; i < ${#refs[@]}; i += 2)); do texts+=("${refs[i]}"); done
   wine "$root/build/windows/tests/e2e/draw_text.exe" 400 300 "${texts[@]}" --menu "${labels[@]}" &
   wait_until 30 eval 'read -r x y w h < <(popup draw_text.exe) && screenshot "$out/ref-menu.png" "${w}x${h}+$x+$y" &&
-    (($(identify -format %k "$out/ref-menu.png") > 2))' || fail "no reference menu" || return
+    (($(identify -format %k "$out/ref-menu.png") > 2))' || fail "no reference menu" || return  # painted: more than 2 colours
   for ((i = 0; i < ${#refs[@]}; i += 2)); do screenshot "$out/ref-${refs[i]}.png" "850x30+400+$((300 + 20 * i))"; done
-  xdotool key Escape && wait_until 10 not kill -0 $! 2>/dev/null
-}
+  xdotool key Escape && wait_until 10 not kill -0 $! 2>/dev/null; }
 start_state() {
-  { wait_until 3 shows blank || fail "the strip is not blank (now.png)"; } && is place "100 100 250 30" geom &&
-    is "windows titled Sundrovale" 1 eval 'xdotool search --onlyvisible --name "^Sundrovale\$" | wc -l' &&
-    is opacity 100 opacity && { xprop -id "$strip" _NET_WM_STATE | grep -q _ABOVE || fail "the strip is not on top"; }
-}
+  { wait_until 3 shows blank || keep start "the strip is not blank"; } && is place "100 100 250 30" geom &&
+    is opacity 100 opacity && is "windows titled Sundrovale" 1 windows --name '^Sundrovale$' &&
+    { xprop -id "$strip" _NET_WM_STATE | grep -q _ABOVE || fail "the strip is not on top"; }; }
 menu_up() { popup sundrovale.exe >/dev/null; }
+dialog() { xdotool search --onlyvisible --name '^打开$' >/dev/null; }
 rclick() { aim click 3 && wait_until 5 menu_up || fail "no menu after a right-click"; }
 menu() { rclick && xdotool key --delay 30 "$@" && { wait_until 5 not menu_up || fail "the menu stayed after $*"; }; }
 menu_shown() {  # the menu opens at the click and looks like the reference
-  local x y w h; rclick && read -r x y w h < <(popup sundrovale.exe) || return
-  wait_until 3 eval 'screenshot "$out/menu.png" "${w}x${h}+$x+$y" && same "$out/menu.png" "$out/ref-menu.png"'
-  local looks=$?; xdotool key Escape && wait_until 5 not menu_up
-  [ "$x $y" = "$cx $cy" ] || fail "the menu opened at $x,$y, not at the click, $cx,$cy" || return
-  [ $looks = 0 ] || fail "the menu differs from the reference (menu.png, ref-menu.png)"
-}
-width() { local w=$1; shift; menu "$@" Return && is width "$w 30" size; }
+  rclick && is "the menu's corner" "$cx $cy" eval 'popup sundrovale.exe | cut -d" " -f1-2' || return
+  local x y w h; read -r x y w h < <(popup sundrovale.exe)
+  wait_until 3 eval 'screenshot "$out/menu.png" "${w}x${h}+$x+$y" && same "$out/menu.png" "$out/ref-menu.png"' ||
+    fail "the menu differs from the reference (menu.png, ref-menu.png)"; }
+width() { local w=$1; shift; menu "$@" Return && is size "$w 30" eval 'geom | cut -d" " -f3-'; }
 up='Down Down Down Down' down='Down Down Down Down Down'
-choose() {  # choose NAME [KEY]: types NAME and Enter (or KEY) into the open dialog
-  rclick && xdotool key Down Return || return
-  wait_until 10 xdotool search --onlyvisible --name '^打开$' >/dev/null || fail "no open dialog" || return
+choose() {  # choose FILE [KEY]: opens the dialog from the menu, types the file's Wine path and Enter (or KEY)
+  rclick && xdotool key Down Return && { wait_until 10 dialog || fail "no open dialog"; } || return
   sleep 0.5  # the name box takes the keyboard a moment after the dialog shows; X cannot tell when
-  { [ -z "$1" ] || xdotool type --delay 5 "$1"; } && xdotool key "${2:-Return}"
-  wait_until 10 not xdotool search --onlyvisible --name '^打开$' >/dev/null || fail "the dialog stayed open"
-}
+  xdotool type --delay 5 "Z:${1//\//\\}" && xdotool key "${2:-Return}"
+  wait_until 10 not dialog || fail "the dialog stayed open"; }
 alt_keys() {
   local before; before="$(geom) $(opacity)"
   aim click 1 && xdotool key --delay 100 alt+question alt+slash && holds welcome_3 1 &&
-    is "place and opacity" "$before" eval 'echo "$(geom) $(opacity)"' && is "visible windows" 1 visible
-}
+    is "place and opacity" "$before" eval 'echo "$(geom) $(opacity)"' && is windows 1 windows --class '^sundrovale.exe$'; }
 drag() {  # presses the left button on the strip, moves by 60,40 in small steps, lets go
-  local x y w h; read -r x y w h < <(geom) && aim mousedown 1
-  xdotool $(for s in {1..20}; do echo mousemove $((cx + 3 * s)) $((cy + 2 * s)) sleep 0.02; done) mouseup 1
-  is place "$((x + 60)) $((y + 40)) $w $h" geom && shows welcome_3
-}
+  local x y w h; read -r x y w h < <(geom) && aim mousedown 1 &&
+    xdotool $(for s in {1..20}; do echo mousemove $((cx + 3 * s)) $((cy + 2 * s)) sleep 0.02; done) mouseup 1
+  is place "$((x + 60)) $((y + 40)) $w $h" geom && shows welcome_3; }
 rss() { awk '/^RssAnon/ { print $2 }' "/proc/$app/status"; }
-soak() {  # soak WARM N KB: opacity down and up in turn WARM times, then N times; memory grows KB at most
+soak() {  # soak WARM N KB: opacity down and up in turn, WARM times, then N times: memory grows KB at most
   local i kb
   for ((i = 1; i <= $1 + $2; i++)); do
     ((i != $1 + 1)) || kb=$(rss)
     if ((i % 2)); then menu a && is opacity 100 opacity; else menu q && is opacity 150 opacity; fi || return
   done
   echo "   resident memory: $kb kB after $1 commands, $(rss) kB after $2 more"
-  (($(rss) - kb <= $3)) || fail "memory grew by $(($(rss) - kb)) kB"
-}
+  (($(rss) - kb <= $3)) || fail "memory grew by $(($(rss) - kb)) kB"; }
 
 passed=0 failed=0 n=0 skip=''
 while IFS='|' read -r name step <&3; do
   n=$((n + 1)) t=$SECONDS
-  [[ $step != *launch* ]] || skip=''
-  if [ -n "$skip" ]; then echo "-- $n. $name: skipped"; failed=$((failed + 1)); continue; fi
-  echo "-- $n. $name"
-  if eval "$step"; then passed=$((passed + 1)); echo "   ok ($((SECONDS - t)) s)"; else failed=$((failed + 1)) skip=1; fi
+  [[ $step != *launch* ]] || skip=''; echo "-- $n. $name${skip:+: skipped after a failure}"
+  if [ -z "$skip" ] && eval "$step"; then passed=$((passed + 1)); echo "   ok ($((SECONDS - t)) s)"; else failed=$((failed + 1)) skip=1; fi
 done 3<<'EOF'
 wine passes exit codes through | code=0; wine cmd /c exit 3 || code=$?; [ $code = 3 ] || fail "wine gave $code for 3"
 reference strips and menu, the menu from the .rc | draw_references
 one blank strip, 250x30 at 100,100, on top, opacity 100 | launch && start_state
 the first piece about 4.5 s after the start | piece welcome_1 8 && took 3.8 6.5
 the next piece one tick later | piece welcome_2 7 && took 3.8 5.5
-a double-click on the last piece pauses it over a tick | piece welcome_3 7 && double_click && holds welcome_3 5.5
+a double-click on the last piece pauses it over a tick | piece welcome_3 7 && aim click --repeat 2 --delay 80 1 && holds welcome_3 5.5
 the menu opens at the click, with the .rc's labels | menu_shown
 opacity up one step | menu q && is opacity 150 opacity
 Alt+? and Alt+/ change nothing | alt_keys
 a drag moves the strip by the drag distance | drag
-a code page 936 file opened while paused shows at once | choose "$(winpath "$out/cp936.txt")" && piece file_1 2
+a code page 936 file opened while paused shows at once | choose "$out/cp936.txt" && piece file_1 2
 widening resizes at once; the piece stays until the next tick | width 450 $up && width 650 $up && width 850 $up && piece file_1 2
-a double-click resumes: the next tick cuts 52 characters | double_click && piece file_2 6.5 && double_click
+a double-click resumes: the next tick cuts 52 characters | aim click --repeat 2 --delay 80 1 && piece file_2 6.5 && aim click --repeat 2 --delay 80 1
 a cancelled open keeps the piece | choose '' Escape && holds file_2 1
 narrowing resizes at once | width 650 $down && shows file_2
-a UTF-8 file opens | choose "$(winpath "$out/utf8.txt")" && piece utf8 2
+a UTF-8 file opens | choose "$out/utf8.txt" && piece utf8 2
 memory stays flat over 100 menu commands | soak 20 100 32
 closing the window from outside ends it with exit code 0 | wine taskkill /IM sundrovale.exe && ends taskkill
-a 280-character name typed into the dialog does no harm | launch && choose "$(winpath "$out/$(printf 'x%.0s' {1..280}).txt")" && menu Escape
+a 280-character name typed into the dialog does no harm | launch && choose "$out/$(printf 'x%.0s' {1..280}).txt" && menu Escape
 the Close command ends the program with exit code 0 | menu x && ends "the Close command"
 EOF
 echo "$passed passed, $failed failed"
