@@ -8,9 +8,7 @@
 #include "test_support.h"
 #include "text_loader.h"
 
-namespace {
-std::size_t gLargestAllocation = SIZE_MAX;
-}
+static std::size_t gLargestAllocation = SIZE_MAX;
 
 void* operator new(std::size_t size) {
     if (size > gLargestAllocation) throw std::bad_alloc();
@@ -26,11 +24,11 @@ TEST(LoadTextFile, OutOfMemoryLeavesTextEmpty) {
     for (const std::size_t limit : {std::size_t{512} << 10, std::size_t{4} << 20}) {
         ReadingCursor cursor;
         gLargestAllocation = limit;
-        EXPECT_NO_THROW(LoadTextFile(cursor, file.Path()));
+        EXPECT_NO_THROW(LoadTextFile(cursor, file.wide));
         gLargestAllocation = SIZE_MAX;
         EXPECT_TRUE(cursor.text.empty()) << limit;
     }
     ReadingCursor cursor;
-    LoadTextFile(cursor, file.Path());
+    LoadTextFile(cursor, file.wide);
     EXPECT_EQ(cursor.text.size(), std::size_t{4 << 20} + 1);
 }

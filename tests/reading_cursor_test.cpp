@@ -6,16 +6,11 @@
 
 namespace {
 
-struct Step {
-    std::u16string display;
-    std::uint32_t offsetAfter;
-};
-
 struct AdvanceCase {
     const char* name;
     std::u16string text;
     std::int32_t segmentLength;
-    std::vector<Step> steps;
+    std::vector<std::pair<std::u16string, std::uint32_t>> steps;  // each display, and the offset after it
     std::uint32_t startOffset = 0;  // as a load leaves it from the text before
 };
 
@@ -48,10 +43,10 @@ TEST(Advance, ShowsPiecesInOrder) {
         ReadingCursor cursor;
         cursor.text = W(c.text);
         cursor.offset = c.startOffset;
-        for (const Step& step : c.steps) {
+        for (const auto& [display, offset] : c.steps) {
             Advance(cursor, c.segmentLength);
-            EXPECT_EQ(cursor.display, W(step.display));
-            EXPECT_EQ(cursor.offset, step.offsetAfter);
+            EXPECT_EQ(cursor.display, W(display));
+            EXPECT_EQ(cursor.offset, offset);
         }
     }
 }

@@ -17,9 +17,8 @@ printf '\n[Software\\\\Wine\\\\WineDbg] 1700000000\n"ShowCrashDialog"=dword:0000
 start_virtual_display && pids+=("$XVFB_PID")
 wine() { "$root/scripts/wine-run" "$@" >>"$out/wine.log" 2>&1; }
 
-# The texts opened through the dialog, all made here. At the widths used below the first line of
-# the code page 936 file is cut into P1 (13 characters), then P2 (52); a stray 0xFF and a last
-# character cut in half, as real files have, must not empty the text.
+# The texts opened through the dialog, all made here. At the widths used below the first line of the
+# code page 936 file is cut into P1 (13 characters), then P2 (52); a stray byte must not empty it.
 P1=春眠不觉晓处处闻啼鸟夜来风 U1=统一码八位元文本测试第一行
 P2=雨声花落知多少床前明月光疑是地上霜举头望明月低头思故乡白日依山尽黄河入海流欲穷千里目更上一层楼红豆生南国
 { printf '%s' "$P1${P2}春来发几枝" | iconv -f UTF-8 -t CP936; printf '\xff\r\n\xd6'; } >"$out/cp936.txt"

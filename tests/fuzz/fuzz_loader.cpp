@@ -2,10 +2,11 @@
 // rule aborts, so that libFuzzer keeps the input.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
-#include "test_support.h"
+#include "../test_support.h"
 #include "platform_text.h"
 #include "text_encoding.h"
 #include "text_loader.h"
@@ -13,9 +14,24 @@
 namespace {
 
 void Check(bool holds, const char* what) {
-    if (holds) return;
-    std::fprintf(stderr, "rule broken: %s\n", what);
-    std::abort();
+    if (!holds) std::fprintf(stderr, "rule broken: %s\n", what), std::abort();
+}
+
+// Calls Advance and returns the rule it broke, or nullptr: the offset stays in range; a piece is
+// empty or 3 units and more, no longer than the segment length, holds no line break before its last
+// unit, ends on a high surrogate only at the text's end, and is the text just before the new offset.
+inline const char* CheckedAdvance(ReadingCursor& c, int segmentLength) {
+    Advance(c, segmentLength);
+    const WideString& piece = c.display;
+    const std::size_t end = c.offset == 0 ? c.text.size() : c.offset;
+    if (c.offset != 0 && c.offset >= c.text.size()) return "offset outside the text";
+    if (piece.empty()) return nullptr;
+    if (piece.size() < 3 || piece.size() > static_cast<std::size_t>(segmentLength)) return "piece length";
+    if (std::any_of(piece.begin(), piece.end() - 1, IsLineBreak)) return "line break inside the piece";
+    if (IsHighSurrogate(piece.back()) && end != c.text.size()) return "surrogate pair split";
+    if (end < piece.size() || c.text.compare(end - piece.size(), piece.size(), piece) != 0)
+        return "piece is not the text before the offset";
+    return nullptr;
 }
 
 // Code page 936 read one sequence at a time from its byte structure, with text mode's rules; only
