@@ -35,9 +35,4 @@ TEST(StripSettings, TogglePauseStopsThenStarts) {
     EXPECT_TRUE(s.running);
 }
 
-TEST(StripSettings, OnlyTableEntriesAreCommands) {
-    for (const Command& c : kCommands) EXPECT_EQ(LookupCommand(c.id), &c);
-    for (int id : {ID_ABOUT_KEY, 0, 32770, 32777}) EXPECT_EQ(LookupCommand(id), nullptr) << id;
-}
-
 }  // namespace

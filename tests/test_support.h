@@ -1,12 +1,9 @@
 #pragma once
-// Helpers the engine's tests and its fuzz target share.
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "reading_cursor.h"
-
-inline WideString W(std::u16string_view units) { return ToWide(units); }
 
 // A file named by a Chinese name in the temporary folder, so every load also opens a non-ASCII path.
 struct TempFile {

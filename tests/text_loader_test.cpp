@@ -35,53 +35,53 @@ std::vector<LoadCase> Cases() {
     std::vector<LoadCase> cases = {
         // Text mode on code page files: CR LF is LF, a lone CR stays, Ctrl+Z ends the input, and a
         // zero ends the text; every line ends in one LF.
-        {"CrLf", "a\r\nb\r\n", W(u"a\nb\n")},
-        {"LastLineGetsLf", "a\nb", W(u"a\nb\n")},
-        {"EmptyLineKept", "a\n\n", W(u"a\n\n")},
-        {"Empty", "", W(u"")},
-        {"LoneCrKept", "a\rb\r\r\nc\r", W(u"a\rb\r\nc\r\n")},
-        {"ZeroEndsText", "ab\ncd\0ef\n"s, W(u"ab\ncd")},
-        {"CtrlZEndsInput", "ab\ncd\x1A" "ef\ngh\n", W(u"ab\ncd\n")},
-        {"CtrlZAtLineStart", "ab\n\x1A" "cd\n", W(u"ab\n")},
+        {"CrLf", "a\r\nb\r\n", ToWide(u"a\nb\n")},
+        {"LastLineGetsLf", "a\nb", ToWide(u"a\nb\n")},
+        {"EmptyLineKept", "a\n\n", ToWide(u"a\n\n")},
+        {"Empty", "", ToWide(u"")},
+        {"LoneCrKept", "a\rb\r\r\nc\r", ToWide(u"a\rb\r\nc\r\n")},
+        {"ZeroEndsText", "ab\ncd\0ef\n"s, ToWide(u"ab\ncd")},
+        {"CtrlZEndsInput", "ab\ncd\x1A" "ef\ngh\n", ToWide(u"ab\ncd\n")},
+        {"CtrlZAtLineStart", "ab\n\x1A" "cd\n", ToWide(u"ab\n")},
         // One text in every encoding: a byte-order mark decides, else strict UTF-8 beyond ASCII.
-        {"Cp936", "\xB6\xC1\xCA\xE9 ok\r\n\xB5\xDA\xB6\xFE\xD0\xD0\nend", W(u"读书 ok\n第二行\nend\n")},
-        {"Utf8", u8"读书 ok\r\n第二行\nend", W(u"读书 ok\n第二行\nend\n")},
-        {"Utf8Mark", kMark8 + u8"读书 😀\r\nend", W(u"读书 😀\nend\n")},
-        {"Utf16Le", Utf16File(u"读书 😀\r\n\r\r\nend", false), W(u"读书 😀\n\r\nend\n")},
-        {"Utf16Be", Utf16File(u"读书 😀\r\nend", true), W(u"读书 😀\nend\n")},
-        {"OverlongIsCp936", "\xC0\xAF", W(u"蜡\n")},
-        {"SurrogateIsCp936", "\xED\xA0\x80", W(u"頎€\n")},
-        {"CutUtf8IsCp936", "\xC3\xA9\xE4\xB8", W(u"茅涓\n")},
-        {"AsciiIsCp936", "a\x1A" "b", W(u"a\n")},
+        {"Cp936", "\xB6\xC1\xCA\xE9 ok\r\n\xB5\xDA\xB6\xFE\xD0\xD0\nend", ToWide(u"读书 ok\n第二行\nend\n")},
+        {"Utf8", u8"读书 ok\r\n第二行\nend", ToWide(u"读书 ok\n第二行\nend\n")},
+        {"Utf8Mark", kMark8 + u8"读书 😀\r\nend", ToWide(u"读书 😀\nend\n")},
+        {"Utf16Le", Utf16File(u"读书 😀\r\n\r\r\nend", false), ToWide(u"读书 😀\n\r\nend\n")},
+        {"Utf16Be", Utf16File(u"读书 😀\r\nend", true), ToWide(u"读书 😀\nend\n")},
+        {"OverlongIsCp936", "\xC0\xAF", ToWide(u"蜡\n")},
+        {"SurrogateIsCp936", "\xED\xA0\x80", ToWide(u"頎€\n")},
+        {"CutUtf8IsCp936", "\xC3\xA9\xE4\xB8", ToWide(u"茅涓\n")},
+        {"AsciiIsCp936", "a\x1A" "b", ToWide(u"a\n")},
         // Unicode files keep Ctrl+Z and zero; broken sequences become U+FFFD.
-        {"Utf8KeepsCtrlZAndZero", u8"中\x1A文\0!"s, W(u"中\x1A文\0!\n"s)},
-        {"Utf8MarkBrokenBytes", kMark8 + "a\xC0\r\n\xE4\xB8", W(u"a\uFFFD\n\uFFFD\n")},
-        {"Utf16BrokenUnits", "\xFF\xFE" "a\0\x3D\xD8\n\0\x00\xDC" "b"s, W(u"a\uFFFD\n\uFFFD\uFFFD\n")},
+        {"Utf8KeepsCtrlZAndZero", u8"中\x1A文\0!"s, ToWide(u"中\x1A文\0!\n"s)},
+        {"Utf8MarkBrokenBytes", kMark8 + "a\xC0\r\n\xE4\xB8", ToWide(u"a\uFFFD\n\uFFFD\n")},
+        {"Utf16BrokenUnits", "\xFF\xFE" "a\0\x3D\xD8\n\0\x00\xDC" "b"s, ToWide(u"a\uFFFD\n\uFFFD\uFFFD\n")},
         // Code page 936: each sequence that is no character becomes one U+FFFD, and reading goes on.
-        {"StrayFF", "\xD6\xD0\xFF\xCE\xC4", W(u"中\uFFFD文\n")},
-        {"LeadBeforeLineEnd", "\xD6\r\n\xD6", W(u"\uFFFD\n\uFFFD\n")},
-        {"LeadBeforeBytesThatCannotFollow", "\xD6" "1\xD6\x7F\xD6\xFF\xD6\x1A", W(u"\uFFFD1\uFFFD\x7F\uFFFD\uFFFD\uFFFD\n")},
-        {"LeadBeforeZero", "ab\xD6\0c"s, W(u"ab\uFFFD")},
-        {"AsciiSecondByte", "\x81" "a\xA1\x40", W(u"乤\uE4C6\n")},
+        {"StrayFF", "\xD6\xD0\xFF\xCE\xC4", ToWide(u"中\uFFFD文\n")},
+        {"LeadBeforeLineEnd", "\xD6\r\n\xD6", ToWide(u"\uFFFD\n\uFFFD\n")},
+        {"LeadBeforeBytesThatCannotFollow", "\xD6" "1\xD6\x7F\xD6\xFF\xD6\x1A", ToWide(u"\uFFFD1\uFFFD\x7F\uFFFD\uFFFD\uFFFD\n")},
+        {"LeadBeforeZero", "ab\xD6\0c"s, ToWide(u"ab\uFFFD")},
+        {"AsciiSecondByte", "\x81" "a\xA1\x40", ToWide(u"乤\uE4C6\n")},
         // The same rules where a piece of the file ends: what the next byte decides waits for it.
-        {"LeadAtPieceEdge", kPad + "\xD6\xD0", kPadText + W(u"中\n")},
-        {"CrLfAtPieceEdge", kPad + "\r\n", kPadText + W(u"\n")},
-        {"StrayLeadAtPieceEdge", kPad + "\xD6\n", kPadText + W(u"\uFFFD\n")},
-        {"Utf8AtPieceEdge", kMark8 + kPad + u8"中", kPadText + W(u"中\n")},
+        {"LeadAtPieceEdge", kPad + "\xD6\xD0", kPadText + ToWide(u"中\n")},
+        {"CrLfAtPieceEdge", kPad + "\r\n", kPadText + ToWide(u"\n")},
+        {"StrayLeadAtPieceEdge", kPad + "\xD6\n", kPadText + ToWide(u"\uFFFD\n")},
+        {"Utf8AtPieceEdge", kMark8 + kPad + u8"中", kPadText + ToWide(u"中\n")},
         {"Utf16PairAtPieceEdge", Utf16File(std::u16string(kLoadPieceSize / 2 - 1, u'x') + u"😀\r\n", false),
-         WideString(kLoadPieceSize / 2 - 1, u'x') + W(u"😀\n")},
+         WideString(kLoadPieceSize / 2 - 1, u'x') + ToWide(u"😀\n")},
     };
     // Every byte from 0x80 up alone, before 'a' (which may follow a lead byte), and ending a file.
     for (int b = 0x80; b <= 0xFF; ++b) {
         const std::string one(1, static_cast<char>(b));
-        const WideString alone = W(b == 0x80 ? u"€" : u"\uFFFD");
+        const WideString alone = ToWide(b == 0x80 ? u"€" : u"\uFFFD");
         WideChar pair[2];
         const bool lead = b > 0x80 && b < 0xFF;
         const std::size_t units = lead ? ConvertMapped936(one + "a", pair) : kNotMapped;
-        const WideString withA = units == 1 ? WideString(1, pair[0]) : alone + W(u"a");
-        cases.push_back({"Byte" + std::to_string(b), one, alone + W(u"\n")});
-        cases.push_back({"ByteThenA" + std::to_string(b), one + "a", withA + W(u"\n")});
-        cases.push_back({"EndingByte" + std::to_string(b), "\xD6\xD0\n" + one, W(u"中\n") + alone + W(u"\n")});
+        const WideString withA = units == 1 ? WideString(1, pair[0]) : alone + ToWide(u"a");
+        cases.push_back({"Byte" + std::to_string(b), one, alone + ToWide(u"\n")});
+        cases.push_back({"ByteThenA" + std::to_string(b), one + "a", withA + ToWide(u"\n")});
+        cases.push_back({"EndingByte" + std::to_string(b), "\xD6\xD0\n" + one, ToWide(u"中\n") + alone + ToWide(u"\n")});
     }
     return cases;
 }
@@ -118,7 +118,7 @@ TEST(LoadTextFile, SharingWithOtherHandles) {
         ReadingCursor cursor;
         LoadTextFile(cursor, file.wide);
         CloseHandle(other);
-        EXPECT_EQ(cursor.text, W(share ? u"shared\n" : u""));
+        EXPECT_EQ(cursor.text, ToWide(share ? u"shared\n" : u""));
     }
 }
 #endif
