@@ -6,7 +6,11 @@
 #include "reading_cursor.h"
 
 // Files are read and converted this many bytes at a time, so the whole file is never held at once.
-constexpr std::size_t kLoadPieceSize = std::size_t{1} << 20;
+// The fuzz build makes pieces tiny, so that every input meets many of their edges.
+#ifndef SUNDROVALE_LOAD_PIECE_SIZE
+#define SUNDROVALE_LOAD_PIECE_SIZE (std::size_t{1} << 20)
+#endif
+constexpr std::size_t kLoadPieceSize = SUNDROVALE_LOAD_PIECE_SIZE;
 
 // Replaces cursor.text with the file's lines, one line feed after each; offset and display stay.
 // UTF-8, UTF-16 or code page 936, as DetectEncoding decides from the file's bytes.

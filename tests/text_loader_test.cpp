@@ -28,8 +28,6 @@ std::string Utf16File(std::u16string_view text, bool bigEndian) {
 }
 
 const std::string kMark8 = "\xEF\xBB\xBF";
-const std::string kPad(kLoadPieceSize - 1, 'x');  // puts the next byte at the end of the first piece
-const WideString kPadText(kLoadPieceSize - 1, u'x');
 
 std::vector<LoadCase> Cases() {
     std::vector<LoadCase> cases = {
@@ -63,13 +61,6 @@ std::vector<LoadCase> Cases() {
         {"LeadBeforeBytesThatCannotFollow", "\xD6" "1\xD6\x7F\xD6\xFF\xD6\x1A", ToWide(u"\uFFFD1\uFFFD\x7F\uFFFD\uFFFD\uFFFD\n")},
         {"LeadBeforeZero", "ab\xD6\0c"s, ToWide(u"ab\uFFFD")},
         {"AsciiSecondByte", "\x81" "a\xA1\x40", ToWide(u"乤\uE4C6\n")},
-        // The same rules where a piece of the file ends: what the next byte decides waits for it.
-        {"LeadAtPieceEdge", kPad + "\xD6\xD0", kPadText + ToWide(u"中\n")},
-        {"CrLfAtPieceEdge", kPad + "\r\n", kPadText + ToWide(u"\n")},
-        {"StrayLeadAtPieceEdge", kPad + "\xD6\n", kPadText + ToWide(u"\uFFFD\n")},
-        {"Utf8AtPieceEdge", kMark8 + kPad + u8"中", kPadText + ToWide(u"中\n")},
-        {"Utf16PairAtPieceEdge", Utf16File(std::u16string(kLoadPieceSize / 2 - 1, u'x') + u"😀\r\n", false),
-         WideString(kLoadPieceSize / 2 - 1, u'x') + ToWide(u"😀\n")},
     };
     // Every byte from 0x80 up alone, before 'a' (which may follow a lead byte), and ending a file.
     for (int b = 0x80; b <= 0xFF; ++b) {
