@@ -17,6 +17,9 @@ constexpr std::size_t kNotMapped = static_cast<std::size_t>(-1);
 // byte at the end or before a byte that cannot follow it included.
 std::size_t ConvertMapped936(std::string_view bytes, WideChar* out);
 
+// Converts Big5 (code page 950) bytes the same way; the user-defined rows map to the private use area.
+std::size_t ConvertBig5(std::string_view bytes, WideChar* out);
+
 // Converts UTF-8 through the platform's own converter, or gives kNotMapped when some sequence is not
 // well-formed; callers pass bytes already known to be well-formed, for the platform's speed.
 std::size_t ConvertUtf8(std::string_view bytes, WideChar* out);

@@ -21,12 +21,23 @@ std::string ToUtf8(const std::wstring& path) {
 
 // Windows gives the user-defined areas of code page 936 to the private use area, in three blocks
 // numbered row by row; iconv leaves them out. Mapped the same way here, so both builds agree.
-WideChar UserDefined(unsigned char lead, unsigned char trail) {
+WideChar UserDefined936(unsigned char lead, unsigned char trail) {
     if (lead == 0xFF || trail < 0x40 || trail == 0x7F || trail == 0xFF) return 0;
     if (lead >= 0xAA && lead <= 0xAF && trail >= 0xA1) return 0xE000 + (lead - 0xAA) * 94 + (trail - 0xA1);
     if (lead >= 0xF8 && trail >= 0xA1) return 0xE234 + (lead - 0xF8) * 94 + (trail - 0xA1);
     if (lead >= 0xA1 && lead <= 0xA7 && trail <= 0xA0)
         return 0xE4C6 + (lead - 0xA1) * 96 + (trail - 0x40) - (trail > 0x7F);
+    return 0;
+}
+
+// Windows gives Big5's user-defined rows to the private use area too, 157 cells a row, in four
+// blocks (0xC6A1 to 0xC8FE iconv maps the same way already).
+WideChar UserDefinedBig5(unsigned char lead, unsigned char trail) {
+    if (trail < 0x40 || (trail > 0x7E && trail < 0xA1) || trail == 0xFF) return 0;
+    const int cell = trail <= 0x7E ? trail - 0x40 : trail - 0xA1 + 63;
+    if (lead >= 0xFA && lead <= 0xFE) return static_cast<WideChar>(0xE000 + (lead - 0xFA) * 157 + cell);
+    if (lead >= 0x8E && lead <= 0xA0) return static_cast<WideChar>(0xE311 + (lead - 0x8E) * 157 + cell);
+    if (lead >= 0x81 && lead <= 0x8D) return static_cast<WideChar>(0xEEB8 + (lead - 0x81) * 157 + cell);
     return 0;
 }
 
@@ -62,7 +73,12 @@ void OpenForReading(std::ifstream& file, const std::wstring& path) {
 std::size_t ConvertMapped936(std::string_view bytes, WideChar* out) {
     // One converter for the process: opening one costs more than converting a short run.
     static const iconv_t converter = iconv_open("UTF-16LE", "CP936");
-    return Convert(converter, bytes, out, UserDefined);
+    return Convert(converter, bytes, out, UserDefined936);
+}
+
+std::size_t ConvertBig5(std::string_view bytes, WideChar* out) {
+    static const iconv_t converter = iconv_open("UTF-16LE", "BIG5");
+    return Convert(converter, bytes, out, UserDefinedBig5);
 }
 
 std::size_t ConvertUtf8(std::string_view bytes, WideChar* out) {

@@ -27,6 +27,11 @@ std::size_t ConvertMapped936(std::string_view bytes, WideChar* out) {
     return IsWellFormed936(bytes) ? Convert(936, 0, bytes, out) : kNotMapped;
 }
 
+// Code page 950 has pairs with no character, so here the platform checks, at the price of speed.
+std::size_t ConvertBig5(std::string_view bytes, WideChar* out) {
+    return Convert(950, MB_ERR_INVALID_CHARS, bytes, out);
+}
+
 std::size_t ConvertUtf8(std::string_view bytes, WideChar* out) {
     return Convert(CP_UTF8, MB_ERR_INVALID_CHARS, bytes, out);
 }

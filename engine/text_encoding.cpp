@@ -3,13 +3,33 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
+#include <memory>
+#include <vector>
 
+#include "gb18030_ranges.h"
 #include "platform_text.h"
 
 namespace {
 
 constexpr char32_t kInvalid = 0xFFFFFFFF;
 constexpr WideChar kReplacement = 0xFFFD;
+
+// Writes a code point as one UTF-16 unit, or as a surrogate pair beyond U+FFFF.
+WideChar* Put(char32_t codePoint, WideChar* out) {
+    if (codePoint <= 0xFFFF) {
+        *out++ = static_cast<WideChar>(codePoint);
+    } else {
+        const char32_t v = codePoint - 0x10000;
+        *out++ = static_cast<WideChar>(0xD800 + (v >> 10));
+        *out++ = static_cast<WideChar>(0xDC00 + (v & 0x3FF));
+    }
+    return out;
+}
+
+bool EndsInCr(std::string_view piece) { return !piece.empty() && piece.back() == '\r'; }
+
+// ---- UTF-8
 
 struct Sequence {
     char32_t codePoint;  // kInvalid for a sequence that is not well-formed
@@ -77,112 +97,13 @@ bool IsPlainThreeBytes(std::string_view bytes, std::size_t pos) {
            (bytes[pos + 2] & 0xC0) == 0x80;
 }
 
-bool IsLead936(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
-bool IsTrail936(unsigned char b) { return b >= 0x40 && b <= 0xFE && b != 0x7F; }
+struct Utf8Check {
+    std::size_t valid;  // bytes of whole, well-formed sequences from the start
+    bool broken;        // a sequence that is not UTF-8 follows them
+    bool multiByte;     // the valid bytes hold a sequence of more than one byte
+};
 
-// Eight ASCII bytes, or eight from 0x81 to 0xFE (four whole pairs): the common runs, passed at once.
-bool IsPlainRun936(std::uint64_t word) {
-    const std::uint64_t highs = word & kHighs;
-    return highs == 0 || (highs == kHighs && !HasZeroByte(word ^ kHighs) && !HasZeroByte(~word));
-}
-
-// Code page 936 one sequence at a time, for pieces the platform could not convert whole: runs of
-// well-formed sequences still go to the platform together, and only a run it refuses is split.
-std::size_t Read936Sequences(std::string_view bytes, WideChar* out) {
-    WideChar* const first = out;
-    const std::size_t n = bytes.size();
-    const auto byte = [bytes](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
-    // The length of the well-formed sequence at pos, or 0 where none starts.
-    const auto length = [&](std::size_t pos) -> std::size_t {
-        if (byte(pos) == 0xFF) return 0;
-        if (!IsLead936(byte(pos))) return 1;
-        return pos + 1 < n && IsTrail936(byte(pos + 1)) ? 2 : 0;
-    };
-    constexpr std::size_t kRun = 256;
-    for (std::size_t pos = 0; pos < n;) {
-        std::size_t end = pos;
-        for (std::size_t step; end < n && end - pos < kRun && (step = length(end)) > 0;) end += step;
-        if (end == pos) {  // 0xFF, or a lead byte at the end or before a byte that cannot follow it
-            *out++ = kReplacement;
-            ++pos;
-            continue;
-        }
-        const std::size_t units = ConvertMapped936(bytes.substr(pos, end - pos), out);
-        if (units != kNotMapped) {
-            out += units;
-            pos = end;
-            continue;
-        }
-        while (pos < end) {
-            const std::size_t step = length(pos);
-            const std::size_t one = ConvertMapped936(bytes.substr(pos, step), out);
-            if (one != kNotMapped) {
-                out += one;
-                pos += step;
-            } else {
-                *out++ = kReplacement;
-                // An ASCII second byte of a pair that is no character is read again on its own.
-                pos += step == 2 && byte(pos + 1) < 0x80 ? 1 : step;
-            }
-        }
-    }
-    return static_cast<std::size_t>(out - first);
-}
-
-std::size_t ReadUtf8Sequences(std::string_view bytes, WideChar* out) {
-    WideChar* const first = out;
-    for (std::size_t pos = 0; pos < bytes.size();) {
-        const Sequence s = ReadUtf8(bytes, pos);
-        if (s.codePoint == kInvalid) {
-            *out++ = kReplacement;
-        } else if (s.codePoint > 0xFFFF) {
-            const char32_t v = s.codePoint - 0x10000;
-            *out++ = static_cast<WideChar>(0xD800 + (v >> 10));
-            *out++ = static_cast<WideChar>(0xDC00 + (v & 0x3FF));
-        } else {
-            *out++ = static_cast<WideChar>(s.codePoint);
-        }
-        pos += s.length;
-    }
-    return static_cast<std::size_t>(out - first);
-}
-
-}  // namespace
-
-std::size_t FindZeroOrCtrlZ(std::string_view bytes) {
-    std::size_t i = 0;  // eight bytes at a time: Wine's memchr goes one by one
-    for (; i + 8 <= bytes.size(); i += 8) {
-        const std::uint64_t word = Word(&bytes[i]);
-        if (HasZeroByte(word) || HasZeroByte(word ^ (kOnes * 0x1A))) break;
-    }
-    while (i < bytes.size() && bytes[i] != '\0' && bytes[i] != '\x1A') ++i;
-    return i;
-}
-
-bool IsWellFormed936(std::string_view bytes) {
-    const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
-    const std::size_t n = bytes.size();
-    for (std::size_t i = 0; i < n;) {
-        if (i + 8 <= n && IsPlainRun936(Word(&bytes[i]))) {
-            i += 8;
-        } else if (b[i] <= 0x80) {
-            ++i;
-        } else if (b[i] != 0xFF && i + 1 < n && IsTrail936(b[i + 1])) {
-            i += 2;
-        } else {
-            return false;
-        }
-    }
-    return true;
-}
-
-DetectedEncoding DetectMark(std::string_view start) {
-    if (start.substr(0, 3) == "\xEF\xBB\xBF") return {TextEncoding::Utf8, 3};
-    if (start.substr(0, 2) == "\xFF\xFE") return {TextEncoding::Utf16LE, 2};
-    if (start.substr(0, 2) == "\xFE\xFF") return {TextEncoding::Utf16BE, 2};
-    return {TextEncoding::CodePage936, 0};
-}
-
+// Without atEnd, a sequence cut off by the end of bytes is not broken: its bytes are simply not valid yet.
 Utf8Check CheckUtf8(std::string_view bytes, bool atEnd) {
     Utf8Check check{0, false, false};
     std::size_t& pos = check.valid;
@@ -207,47 +128,37 @@ Utf8Check CheckUtf8(std::string_view bytes, bool atEnd) {
     return check;
 }
 
-DetectedEncoding DetectEncoding(std::string_view bytes) {
-    const DetectedEncoding marked = DetectMark(bytes);
-    if (marked.markLength > 0) return marked;
-    // Code page 936 text breaks UTF-8 rules within a few characters, so this pass ends early on it.
-    const Utf8Check check = CheckUtf8(bytes, true);
-    return {!check.broken && check.multiByte ? TextEncoding::Utf8 : TextEncoding::CodePage936, 0};
+std::size_t ReadUtf8Sequences(std::string_view bytes, WideChar* out) {
+    WideChar* const first = out;
+    for (std::size_t pos = 0; pos < bytes.size();) {
+        const Sequence s = ReadUtf8(bytes, pos);
+        out = s.codePoint == kInvalid ? Put(kReplacement, out) : Put(s.codePoint, out);
+        pos += s.length;
+    }
+    return static_cast<std::size_t>(out - first);
 }
 
-std::size_t HeldBack(std::string_view piece, TextEncoding encoding) {
+// The platform's converter is fast but takes only well-formed input; our own decoder does the rest.
+std::size_t DecodeUtf8(std::string_view bytes, WideChar* out) {
+    const std::size_t units = ConvertUtf8(bytes, out);
+    return units != kNotMapped ? units : ReadUtf8Sequences(bytes, out);
+}
+
+std::size_t HeldBackUtf8(std::string_view piece) {
     const std::size_t n = piece.size();
+    if (EndsInCr(piece)) return 1;
     const auto at = [&piece](std::size_t i) { return static_cast<unsigned char>(piece[i]); };
-    switch (encoding) {
-    case TextEncoding::CodePage936: {
-        if (n > 0 && at(n - 1) == '\r') return 1;
-        // Lead-range bytes pair up from the last byte that cannot be a lead; an odd one out waits.
-        std::size_t run = 0;
-        while (run < n && IsLead936(at(n - 1 - run))) ++run;
-        return run % 2;
-    }
-    case TextEncoding::Utf8: {
-        if (n > 0 && at(n - 1) == '\r') return 1;
-        for (std::size_t back = 1; back <= 3 && back <= n; ++back) {
-            if (at(n - back) < 0x80) return 0;
-            if (at(n - back) >= 0xC0) {
-                const std::size_t length = at(n - back) >= 0xF0 ? 4 : at(n - back) >= 0xE0 ? 3 : 2;
-                return length > back ? back : 0;
-            }
+    for (std::size_t back = 1; back <= 3 && back <= n; ++back) {
+        if (at(n - back) < 0x80) return 0;
+        if (at(n - back) >= 0xC0) {
+            const std::size_t length = at(n - back) >= 0xF0 ? 4 : at(n - back) >= 0xE0 ? 3 : 2;
+            return length > back ? back : 0;
         }
-        return 0;
-    }
-    case TextEncoding::Utf16LE:
-    case TextEncoding::Utf16BE: {
-        const std::size_t odd = n % 2;
-        if (n - odd < 2) return odd;
-        const bool big = encoding == TextEncoding::Utf16BE;
-        const char32_t last = big ? at(n - odd - 2) << 8 | at(n - odd - 1) : at(n - odd - 1) << 8 | at(n - odd - 2);
-        return odd + (IsHighSurrogate(last) || last == u'\r' ? 2 : 0);
-    }
     }
     return 0;
 }
+
+// ---- UTF-16
 
 std::size_t DecodeUtf16(std::string_view bytes, bool bigEndian, WideChar* out) {
     const std::size_t count = bytes.size() / 2;
@@ -271,13 +182,265 @@ std::size_t DecodeUtf16(std::string_view bytes, bool bigEndian, WideChar* out) {
     return count + bytes.size() % 2;
 }
 
-// The platform's converter is fast but takes only well-formed input; our own decoder does the rest.
-std::size_t DecodeUtf8(std::string_view bytes, WideChar* out) {
-    const std::size_t units = ConvertUtf8(bytes, out);
-    return units != kNotMapped ? units : ReadUtf8Sequences(bytes, out);
+// An odd byte waits for its partner, and a last unit that is a high surrogate or a CR for the next.
+std::size_t HeldBackUtf16(std::string_view piece, bool bigEndian) {
+    const std::size_t n = piece.size();
+    const std::size_t odd = n % 2;
+    if (n - odd < 2) return odd;
+    const auto at = [&piece](std::size_t i) { return static_cast<unsigned char>(piece[i]); };
+    const char32_t last = bigEndian ? at(n - odd - 2) << 8 | at(n - odd - 1) : at(n - odd - 1) << 8 | at(n - odd - 2);
+    return odd + (IsHighSurrogate(last) || last == u'\r' ? 2 : 0);
 }
+
+// ---- The Chinese code pages: single bytes, pairs, and in code page 936 GB 18030's four-byte sequences
+
+bool IsLead(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
+bool IsDigit(unsigned char b) { return b >= 0x30 && b <= 0x39; }
+bool IsTrail936(unsigned char b) { return b >= 0x40 && b <= 0xFE && b != 0x7F; }
+bool IsTrailBig5(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0xA1 && b <= 0xFE); }
+
+struct CodePage {
+    bool (*isTrail)(unsigned char);
+    bool fourBytes;  // GB 18030's lead, digit, lead, digit
+    std::size_t (*convert)(std::string_view, WideChar*);  // the platform's table, for singles and pairs
+};
+
+// The code point of the four-byte sequence at bytes, or kInvalid: the Encoding Standard's gb18030
+// decoder, its "index gb18030 ranges" and special cases.
+char32_t FourByteCodePoint(const char* bytes) {
+    const auto b = [bytes](int i) { return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])); };
+    const std::uint32_t pointer = ((b(0) - 0x81) * 10 + (b(1) - 0x30)) * 1260 + (b(2) - 0x81) * 10 + (b(3) - 0x30);
+    if ((pointer > 39419 && pointer < 189000) || pointer > 1237575) return kInvalid;
+    if (pointer == 7457) return 0xE7C7;
+    const Gb18030Range* range = std::prev(std::upper_bound(
+        std::begin(kGb18030Ranges), std::end(kGb18030Ranges), pointer,
+        [](std::uint32_t p, const Gb18030Range& r) { return p < r.pointer; }));
+    return range->codePoint + (pointer - range->pointer);
+}
+
+constexpr std::size_t kCut = static_cast<std::size_t>(-1);
+
+// The bytes of the sequence at pos: 1 for a single byte, 2 for a pair, 4 for a four-byte sequence
+// that names a character, 0 where a byte that may only lead stands alone; kCut where the bytes end
+// before that is known.
+std::size_t SequenceLength(const CodePage& page, std::string_view bytes, std::size_t pos) {
+    const auto at = [&bytes](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    const std::size_t left = bytes.size() - pos;
+    if (!IsLead(at(pos))) return at(pos) == 0xFF ? 0 : 1;
+    if (left < 2) return kCut;
+    if (page.isTrail(at(pos + 1))) return 2;
+    if (!page.fourBytes || !IsDigit(at(pos + 1))) return 0;
+    if (left < 3) return kCut;
+    if (!IsLead(at(pos + 2))) return 0;
+    if (left < 4) return kCut;
+    return IsDigit(at(pos + 3)) && FourByteCodePoint(&bytes[pos]) != kInvalid ? 4 : 0;
+}
+
+// A byte that cannot follow a lead starts a sequence however the bytes before it are read, so whole
+// sequences are read from the last such byte; a sequence the piece's end cuts off waits.
+std::size_t HeldBackCodePage(const CodePage& page, std::string_view piece) {
+    if (EndsInCr(piece)) return 1;
+    const auto follows = [&page](unsigned char b) { return page.isTrail(b) || (page.fourBytes && IsDigit(b)); };
+    std::size_t pos = piece.size();
+    while (pos > 0 && follows(static_cast<unsigned char>(piece[pos - 1]))) --pos;
+    if (pos > 0) --pos;
+    for (std::size_t step; pos < piece.size(); pos += step == 0 ? 1 : step)
+        if ((step = SequenceLength(page, piece, pos)) == kCut) return piece.size() - pos;
+    return 0;
+}
+
+// Read a sequence at a time, for bytes the platform could not convert whole: runs of singles and
+// pairs still go to the platform together, and only a run it refuses is split.
+std::size_t ReadSequences(const CodePage& page, std::string_view bytes, WideChar* out) {
+    WideChar* const first = out;
+    const std::size_t n = bytes.size();
+    const auto length = [&](std::size_t pos) {
+        const std::size_t step = SequenceLength(page, bytes, pos);
+        return step == kCut ? 0 : step;  // the bytes end here: what is cut off is no character
+    };
+    constexpr std::size_t kRun = 256;
+    for (std::size_t pos = 0; pos < n;) {
+        std::size_t end = pos;
+        for (std::size_t step; end < n && end - pos < kRun && ((step = length(end)) == 1 || step == 2);) end += step;
+        if (end == pos) {  // a four-byte sequence, or a byte that may only lead standing alone
+            const bool four = length(pos) == 4;
+            out = Put(four ? FourByteCodePoint(&bytes[pos]) : kReplacement, out);
+            pos += four ? 4 : 1;
+            continue;
+        }
+        const std::size_t units = page.convert(bytes.substr(pos, end - pos), out);
+        if (units != kNotMapped) {
+            out += units;
+            pos = end;
+            continue;
+        }
+        while (pos < end) {
+            const std::size_t step = length(pos);
+            const std::size_t one = page.convert(bytes.substr(pos, step), out);
+            if (one != kNotMapped) {
+                out += one;
+                pos += step;
+            } else {
+                *out++ = kReplacement;
+                // An ASCII second byte of a pair that is no character is read again on its own.
+                pos += step == 2 && static_cast<unsigned char>(bytes[pos + 1]) < 0x80 ? 1 : step;
+            }
+        }
+    }
+    return static_cast<std::size_t>(out - first);
+}
+
+const CodePage kGb18030{IsTrail936, true, ConvertMapped936};
+const CodePage kBig5{IsTrailBig5, false, ConvertBig5};
 
 std::size_t DecodeCodePage936(std::string_view bytes, WideChar* out) {
     const std::size_t units = ConvertMapped936(bytes, out);
-    return units != kNotMapped ? units : Read936Sequences(bytes, out);
+    return units != kNotMapped ? units : ReadSequences(kGb18030, bytes, out);
+}
+
+std::size_t DecodeBig5(std::string_view bytes, WideChar* out) {
+    const std::size_t units = ConvertBig5(bytes, out);
+    return units != kNotMapped ? units : ReadSequences(kBig5, bytes, out);
+}
+
+// ---- The table of encodings
+
+const EncodingInfo kEncodings[] = {
+    {"code page 936", {}, true, [](std::string_view p) { return HeldBackCodePage(kGb18030, p); }, DecodeCodePage936},
+    {"Big5", {}, true, [](std::string_view p) { return HeldBackCodePage(kBig5, p); }, DecodeBig5},
+    {"UTF-8", "\xEF\xBB\xBF", false, HeldBackUtf8, DecodeUtf8},
+    {"UTF-16LE", "\xFF\xFE", false, [](std::string_view p) { return HeldBackUtf16(p, false); },
+     [](std::string_view b, WideChar* out) { return DecodeUtf16(b, false, out); }},
+    {"UTF-16BE", "\xFE\xFF", false, [](std::string_view p) { return HeldBackUtf16(p, true); },
+     [](std::string_view b, WideChar* out) { return DecodeUtf16(b, true, out); }},
+};
+constexpr TextEncoding kAll[] = {TextEncoding::CodePage936, TextEncoding::Big5, TextEncoding::Utf8,
+                                 TextEncoding::Utf16LE, TextEncoding::Utf16BE};
+static_assert(std::size(kEncodings) == std::size(kAll), "one row for each encoding, in its order");
+
+// ---- Choosing between the code pages
+
+// A pair of Big5 itself: its symbols, and its two levels of characters between them. Its empty
+// cells (0xA3C0 to 0xA3FE but the euro at 0xA3E1) and its user-defined rows (0x81 to 0xA0, 0xC6A1
+// to 0xC8FE, 0xFA to 0xFE), which the platforms give to the private use area, are none.
+bool IsBig5Character(unsigned char lead, unsigned char trail) {
+    if (lead < 0xA1 || lead > 0xF9 || !IsTrailBig5(trail)) return false;
+    if (lead == 0xA3 && trail >= 0xC0) return trail == 0xE1;
+    return !((lead == 0xC6 && trail >= 0xA1) || lead == 0xC7 || lead == 0xC8);
+}
+
+// Whether the bytes read as Big5 without one error; a sequence cut off by their end counts for nothing.
+bool ReadsAsBig5(std::string_view bytes) {
+    const auto at = [&bytes](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    for (std::size_t pos = 0; pos < bytes.size(); pos += at(pos) < 0x80 ? 1 : 2)
+        if (at(pos) >= 0x80 && pos + 1 < bytes.size() && !IsBig5Character(at(pos), at(pos + 1))) return false;
+    return true;
+}
+
+std::size_t CountCommon(std::string_view bytes, std::size_t (*decode)(std::string_view, WideChar*)) {
+    const std::unique_ptr<WideChar[]> units(new WideChar[bytes.size()]);
+    const std::size_t n = decode(bytes, units.get());
+    return static_cast<std::size_t>(std::count_if(units.get(), units.get() + n, [](WideChar u) { return IsCommonChinese(u); }));
+}
+
+constexpr std::size_t kClearMargin = 2;
+
+}  // namespace
+
+const EncodingInfo& Info(TextEncoding encoding) { return kEncodings[static_cast<int>(encoding)]; }
+
+std::size_t FindZeroOrCtrlZ(std::string_view bytes) {
+    std::size_t i = 0;  // eight bytes at a time: Wine's memchr goes one by one
+    for (; i + 8 <= bytes.size(); i += 8) {
+        const std::uint64_t word = Word(&bytes[i]);
+        if (HasZeroByte(word) || HasZeroByte(word ^ (kOnes * 0x1A))) break;
+    }
+    while (i < bytes.size() && bytes[i] != '\0' && bytes[i] != '\x1A') ++i;
+    return i;
+}
+
+// Eight ASCII bytes, or eight from 0x81 to 0xFE (four whole pairs): the common runs, passed at once.
+bool IsWellFormed936(std::string_view bytes) {
+    const auto plainRun = [](std::uint64_t word) {
+        const std::uint64_t highs = word & kHighs;
+        return highs == 0 || (highs == kHighs && !HasZeroByte(word ^ kHighs) && !HasZeroByte(~word));
+    };
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
+    for (std::size_t i = 0; i < n;) {
+        if (i + 8 <= n && plainRun(Word(&bytes[i]))) {
+            i += 8;
+        } else if (b[i] <= 0x80) {
+            ++i;
+        } else if (b[i] != 0xFF && i + 1 < n && IsTrail936(b[i + 1])) {
+            i += 2;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool IsCommonChinese(char32_t c) {
+    static const std::vector<bool> common = [] {
+        std::vector<bool> set(0x10000);
+        const auto add = [&set](const std::string& cells, std::size_t (*decode)(std::string_view, WideChar*)) {
+            std::vector<WideChar> units(cells.size());
+            units.resize(decode(cells, units.data()));
+            for (const WideChar u : units)  // the private use area is nobody's common character
+                if (u >= 0x80 && u != kReplacement && !(u >= 0xE000 && u <= 0xF8FF)) set[u] = true;
+        };
+        std::string cells;
+        for (int lead = 0xA1; lead <= 0xD7; ++lead)  // GB 2312: symbol rows 0xA1 to 0xA9, first level 0xB0 on
+            for (int trail = 0xA1; trail <= 0xFE && (lead <= 0xA9 || lead >= 0xB0); ++trail)
+                cells += {static_cast<char>(lead), static_cast<char>(trail)};
+        add(cells, DecodeCodePage936);
+        cells.clear();
+        for (int lead = 0xA1; lead <= 0xC6; ++lead)  // Big5: symbols from 0xA140, first level to 0xC67E
+            for (int trail = 0x40; trail <= (lead == 0xC6 ? 0x7E : 0xFE); ++trail)
+                if (IsTrailBig5(static_cast<unsigned char>(trail))) cells += {static_cast<char>(lead), static_cast<char>(trail)};
+        add(cells, DecodeBig5);
+        return set;
+    }();
+    return c < common.size() && common[c];
+}
+
+TextEncoding ChooseCodePage(std::string_view start) {
+    start = start.substr(0, FindZeroOrCtrlZ(start));  // the text ends there, as it will when read
+    if (!ReadsAsBig5(start)) return TextEncoding::CodePage936;
+    const std::size_t big5 = CountCommon(start, DecodeBig5);
+    return big5 >= CountCommon(start, DecodeCodePage936) + kClearMargin ? TextEncoding::Big5 : TextEncoding::CodePage936;
+}
+
+std::size_t Feed(EncodingDetector& d, std::string_view piece, bool atEnd) {
+    if (d.start.empty()) {  // still at the file's start: a byte-order mark decides at once
+        for (const TextEncoding e : kAll) {
+            const std::string_view mark = Info(e).mark;
+            if (!mark.empty() && piece.substr(0, mark.size()) == mark) {
+                d.result = {e, mark.size()};
+                d.decided = true;
+                return piece.size();
+            }
+        }
+    }
+    std::size_t used = piece.size();
+    if (d.utf8) {
+        const Utf8Check check = CheckUtf8(piece, atEnd);
+        d.utf8 = !check.broken;
+        d.multiByte = d.multiByte || check.multiByte;
+        if (d.utf8) used = check.valid;
+    }
+    d.start.append(piece.substr(0, std::min(used, kChoiceSpan - d.start.size())));
+    // UTF-8 takes all of the file to prove; the code page is chosen from its start.
+    if (atEnd || (!d.utf8 && d.start.size() == kChoiceSpan)) {
+        d.decided = true;
+        d.result.encoding = d.utf8 && d.multiByte ? TextEncoding::Utf8 : ChooseCodePage(d.start);
+    }
+    return used;
+}
+
+DetectedEncoding DetectEncoding(std::string_view bytes) {
+    EncodingDetector detector;
+    Feed(detector, bytes, true);
+    return detector.result;
 }

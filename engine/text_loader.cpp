@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr std::size_t kMostHeldBack = 3;  // a cut UTF-8 sequence, or an odd byte and a UTF-16 unit
+constexpr std::size_t kMostHeldBack = 3;  // a cut UTF-8 or four-byte sequence, or an odd byte and a UTF-16 unit
 constexpr std::size_t kStop = static_cast<std::size_t>(-1);
 
 // Reads the file from where it stands, a piece at a time, and hands each piece to take(piece, size,
@@ -33,23 +33,14 @@ void ReadPieces(std::ifstream& file, char* buffer, Take take) {
     }
 }
 
-// Reads from the start until the encoding is decided: at once by a byte-order mark, at the first
-// sequence that is not UTF-8 (early in code page 936 text), else at the end.
-DetectedEncoding Detect(std::ifstream& file, char* buffer, bool& empty) {
-    DetectedEncoding detected{TextEncoding::CodePage936, 0};
-    bool first = true;
-    bool multiByte = false;
-    ReadPieces(file, buffer, [&](char* piece, std::size_t size, bool atEnd) {
-        empty = first && size == 0;
-        if (first && (detected = DetectMark({piece, size})).markLength > 0) return kStop;
-        first = false;
-        const Utf8Check check = CheckUtf8({piece, size}, atEnd);
-        multiByte = multiByte || check.multiByte;
-        if (check.broken) return kStop;
-        if (atEnd && multiByte) detected.encoding = TextEncoding::Utf8;
-        return check.valid;
+// Reads from the start until the encoding is decided.
+DetectedEncoding Detect(std::ifstream& file, char* buffer) {
+    EncodingDetector detector;
+    ReadPieces(file, buffer, [&detector](char* piece, std::size_t size, bool atEnd) {
+        const std::size_t used = Feed(detector, {piece, size}, atEnd);
+        return detector.decided ? kStop : used;
     });
-    return detected;
+    return detector.result;
 }
 
 // Appends units to the text, leaving out each CR that comes just before an LF; a lone CR stays.
@@ -64,7 +55,7 @@ void AppendLines(ReadingText& text, const WideChar* units, std::size_t count) {
 }
 
 struct Decoding {
-    TextEncoding encoding;
+    const EncodingInfo& encoding;
     ReadingText& text;
     WideChar* units;  // room for a piece: decoded there, then appended, so the text is written once
     bool endedAtZero = false;
@@ -73,7 +64,7 @@ struct Decoding {
 // Decodes one piece into the text, with the line-end rules of text mode: CR LF is read as LF.
 std::size_t TakePiece(Decoding& d, char* piece, std::size_t size, bool atEnd) {
     bool stopped = false;
-    if (d.encoding == TextEncoding::CodePage936) {
+    if (d.encoding.textMode) {
         // Text mode ends the input at Ctrl+Z; a zero ends the string the runtime would convert.
         const std::size_t end = FindZeroOrCtrlZ({piece, size});
         if (end < size) {
@@ -82,24 +73,15 @@ std::size_t TakePiece(Decoding& d, char* piece, std::size_t size, bool atEnd) {
             stopped = atEnd = true;
         }
     }
-    const std::size_t used = atEnd ? size : size - HeldBack({piece, size}, d.encoding);
-    const std::string_view bytes(piece, used);
-    std::size_t units = 0;
-    switch (d.encoding) {
-    case TextEncoding::CodePage936: units = DecodeCodePage936(bytes, d.units); break;
-    case TextEncoding::Utf8: units = DecodeUtf8(bytes, d.units); break;
-    case TextEncoding::Utf16LE: units = DecodeUtf16(bytes, false, d.units); break;
-    case TextEncoding::Utf16BE: units = DecodeUtf16(bytes, true, d.units); break;
-    }
+    const std::size_t used = atEnd ? size : size - d.encoding.heldBack({piece, size});
+    const std::size_t units = d.encoding.decode({piece, used}, d.units);
     AppendLines(d.text, d.units, units);  // CR and LF are never part of a sequence
     return stopped ? kStop : used;
 }
 
 void Load(ReadingText& text, std::ifstream& file) {
     const std::unique_ptr<char[]> buffer(new char[kLoadPieceSize + kMostHeldBack]);
-    bool empty = false;
-    const DetectedEncoding detected = Detect(file, buffer.get(), empty);
-    if (empty) return;
+    const DetectedEncoding detected = Detect(file, buffer.get());
     file.clear();
     const std::streamoff size = file.seekg(0, std::ios::end).tellg();
     // Never more units than bytes, and one line feed: the text is sized once, so it never moves
@@ -108,19 +90,12 @@ void Load(ReadingText& text, std::ifstream& file) {
     text.reserve(static_cast<std::size_t>(size) + 1);
     file.seekg(static_cast<std::streamoff>(detected.markLength));
     const std::unique_ptr<WideChar[]> units(new WideChar[kLoadPieceSize + kMostHeldBack]);
-    Decoding d{detected.encoding, text, units.get()};
+    Decoding d{Info(detected.encoding), text, units.get()};
     ReadPieces(file, buffer.get(), [&d](char* piece, std::size_t n, bool atEnd) { return TakePiece(d, piece, n, atEnd); });
     if (!d.endedAtZero && !text.empty() && text.back() != u'\n') text.push_back(u'\n');
 }
 
 }  // namespace
-
-ReadingText ConvertToWide(std::string_view bytes) {
-    bytes = bytes.substr(0, bytes.find('\0'));
-    ReadingText text(bytes.size(), WideChar{});
-    text.resize(DecodeCodePage936(bytes, &text[0]));
-    return text;
-}
 
 void LoadTextFile(ReadingCursor& cursor, const std::wstring& path) {
     ReadingText().swap(cursor.text);  // the old text and its memory go first

@@ -61,6 +61,17 @@ std::vector<LoadCase> Cases() {
         {"LeadBeforeBytesThatCannotFollow", "\xD6" "1\xD6\x7F\xD6\xFF\xD6\x1A", ToWide(u"\uFFFD1\uFFFD\x7F\uFFFD\uFFFD\uFFFD\n")},
         {"LeadBeforeZero", "ab\xD6\0c"s, ToWide(u"ab\uFFFD")},
         {"AsciiSecondByte", "\x81" "a\xA1\x40", ToWide(u"乤\uE4C6\n")},
+        // GB 18030's four-byte sequences: the ends of the BMP part, a range's start, the one special
+        // case, the ends of the supplementary part; past an end, or cut off, the lead byte is one
+        // U+FFFD and the bytes after it are read again.
+        {"FourBytesBmpEnds", "\x81\x30\x81\x30|\x81\x30\x84\x38|\x84\x31\xA4\x39", ToWide(u"\u0080|©|\uFFFF\n")},
+        {"FourBytesSpecialCase", "\x81\x35\xF4\x37", ToWide(u"\uE7C7\n")},
+        {"FourBytesSupplementary", "\x90\x30\x81\x30 \x95\x32\x82\x36 \xE3\x32\x9A\x35", ToWide(u"\U00010000 𠀀 \U0010FFFF\n")},
+        {"FourBytesPastEnds", "\x84\x31\xA5\x30|\xE3\x32\x9A\x36", ToWide(u"\uFFFD1\uFFFD0|\uFFFD2\uFFFD6\n")},
+        {"FourBytesCut", "\x81\x30\x81 \x81\x30\r\n\x81\x30\x81", ToWide(u"\uFFFD0\uFFFD \uFFFD0\n\uFFFD0\uFFFD\n")},
+        // Big5 is read when the text is clearly Big5; a short Traditional text in code page 936 stays so.
+        {"Big5", "\xB3\x6F\xAC\x4F\xA4\x40\xAD\xD3\xB4\xFA\xB8\xD5\xA1\x43\r\n\xA4", ToWide(u"這是一個測試。\n\uFFFD\n")},
+        {"TraditionalCp936", "\xDF\x40\xCA\xC7\xD2\xBB\x82\x80\x9C\x79\xD4\x87\xA1\xA3", ToWide(u"這是一個測試。\n")},
     };
     // Every byte from 0x80 up alone, before 'a' (which may follow a lead byte), and ending a file.
     for (int b = 0x80; b <= 0xFF; ++b) {
