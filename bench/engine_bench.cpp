@@ -1,5 +1,6 @@
 // Loading and Advance, measured alike natively and in the Windows build; scripts/bench runs it in the
-// inputs' folder: "write" makes them, "memory FILE" loads FILE once in a fresh process, "time" times.
+// inputs' folder: "write" makes them, "memory FILE" loads FILE once in a fresh process, "time" times;
+// "encodings INDEX" loads each file of the evaluation corpus and prints which encoding it was read as.
 #include <algorithm>
 #include <chrono>
 #include <cstdarg>
@@ -7,9 +8,12 @@
 #include <cstdio>
 #include <fstream>
 #include <memory>
+#include <map>
+#include <sstream>
 #include <string>
 #include <utility>
 
+#include "text_encoding.h"
 #include "text_loader.h"
 
 // Each system's own converter (out has room for a unit per byte) and resident set, now and at its peak.
@@ -171,10 +175,50 @@ int Time() {
     return cursor.text.empty();
 }
 
+// The evaluation corpus (scripts/lib/encoding_corpus.py): each file loaded, and its text compared with
+// the one it was made from. One row a class of file: how many were read as each encoding, and right.
+int Encodings(const std::string& index) {
+    struct Class {
+        int files = 0, right = 0;
+        std::map<std::string, int> readAs;
+    };
+    std::map<std::string, Class> classes;
+    std::ifstream rows(index);
+    for (std::string row, name, size, file, expected; std::getline(rows, row);) {
+        std::istringstream fields(row);
+        std::getline(fields, name, '\t'), std::getline(fields, size, '\t'), std::getline(fields, file, '\t');
+        std::getline(fields, expected, '\t');
+        if (name == "big5") name += std::stoi(size) >= 40 ? ", 40 characters or more" : ", 12 to 39 characters";
+        const auto slurp = [](const std::string& path) {
+            std::ifstream in(path, std::ios::binary);
+            return std::string(std::istreambuf_iterator<char>(in), {});
+        };
+        const std::string bytes = slurp(file), utf8 = slurp(expected);
+        ReadingText text(utf8.size() + 1, u'\n');  // the loader ends the last line
+        text.resize(Info(TextEncoding::Utf8).decode(utf8, &text[0]) + (utf8.empty() || utf8.back() != '\n'));
+        ReadingCursor cursor;
+        LoadTextFile(cursor, std::wstring(file.begin(), file.end()));
+        Class& c = classes[name];
+        ++c.files, c.right += cursor.text == text && !text.empty();
+        ++c.readAs[Info(DetectEncoding(bytes).encoding).name];
+    }
+    bool met = !classes.empty();
+    for (const auto& [name, c] : classes) {
+        const bool goal = name.find("12 to 39") == std::string::npos;  // short Big5: as evidence allows
+        std::string as;
+        for (const auto& [encoding, files] : c.readAs) as += (as.empty() ? "" : ", ") + std::to_string(files) + " " + encoding;
+        std::printf("| %-35s | %5d | %-40s | %5d | %-4s | %-6s |\n", name.c_str(), c.files, as.c_str(), c.right,
+                    goal ? "all" : "", goal ? c.right == c.files ? "met" : "MISSED" : "");
+        met = met && (!goal || c.right == c.files);
+    }
+    return met ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "memory" && argc > 2) return Memory(argv[2]);
+    if (mode == "encodings" && argc > 2) return Encodings(argv[2]);
     return mode == "write" ? Write() : mode == "time" ? Time() : 2;
 }
