@@ -390,15 +390,16 @@ bool IsCommonChinese(char32_t c) {
             for (const WideChar u : units)  // the private use area is nobody's common character
                 if (u >= 0x80 && u != kReplacement && !(u >= 0xE000 && u <= 0xF8FF)) set[u] = true;
         };
+        const auto pair = [](int lead, int trail) { return std::string{static_cast<char>(lead), static_cast<char>(trail)}; };
         std::string cells;
         for (int lead = 0xA1; lead <= 0xD7; ++lead)  // GB 2312: symbol rows 0xA1 to 0xA9, first level 0xB0 on
-            for (int trail = 0xA1; trail <= 0xFE && (lead <= 0xA9 || lead >= 0xB0); ++trail)
-                cells += {static_cast<char>(lead), static_cast<char>(trail)};
+            for (int trail = 0xA1; trail <= 0xFE; ++trail)
+                if (lead <= 0xA9 || lead >= 0xB0) cells += pair(lead, trail);
         add(cells, DecodeCodePage936);
         cells.clear();
-        for (int lead = 0xA1; lead <= 0xC6; ++lead)  // Big5: symbols from 0xA140, first level to 0xC67E
+        for (int lead = 0xA1; lead <= 0xC6; ++lead)  // Big5: symbols from 0xA140, first level up to 0xC67E
             for (int trail = 0x40; trail <= (lead == 0xC6 ? 0x7E : 0xFE); ++trail)
-                if (IsTrailBig5(static_cast<unsigned char>(trail))) cells += {static_cast<char>(lead), static_cast<char>(trail)};
+                if (IsTrailBig5(static_cast<unsigned char>(trail))) cells += pair(lead, trail);
         add(cells, DecodeBig5);
         return set;
     }();
