@@ -18,9 +18,9 @@ start_virtual_display && pids+=("$XVFB_PID")
 wine() { "$root/scripts/wine-run" "$@" >>"$out/wine.log" 2>&1; }
 
 # The texts opened through the dialog, all made here. The GB 18030 file is opened on the welcome
-# text's second piece, so reading goes on from offset 23: P1 (13 characters, three of them four-byte
-# sequences), then P2 (52) at the next width; a stray byte must not empty it. The UTF-8 file's first
-# line ends in a lone CR.
+# text's second piece, at offset 23, so 23 characters come first, then P1 (13, three of them four-byte
+# sequences) and P2 (52) at the next width; a stray byte must not empty it. The UTF-8 file's first
+# line ends in a lone CR, the end of a piece that is drawn without it.
 P1=©春眠不觉晓•处处闻啼鸟ö U1=统一码八位元文本测试第一行 U2=之后还有更多的文字 B=春眠不覺曉，處處聞啼鳥。夜來風雨聲，花落知多少。
 P2=雨声花落知多少床前明月光疑是地上霜举头望明月低头思故乡白日依山尽黄河入海流欲穷千里目更上一层楼红豆生南国
 { printf '%s' "千山鸟飞绝万径人踪灭孤舟蓑笠翁独钓寒江雪独坐幽$P1${P2}春来发几枝" | iconv -f UTF-8 -t GB18030; printf '\xff\r\n\xd6'; } >"$out/gb18030.txt"
