@@ -17,13 +17,16 @@ printf '\n[Software\\\\Wine\\\\WineDbg] 1700000000\n"ShowCrashDialog"=dword:0000
 start_virtual_display && pids+=("$XVFB_PID")
 wine() { "$root/scripts/wine-run" "$@" >>"$out/wine.log" 2>&1; }
 
-# The texts opened through the dialog, all made here. At the widths used below the first line of the
-# code page 936 file is cut into P1 (13 characters), then P2 (52); a stray byte must not empty it.
-P1=春眠不觉晓处处闻啼鸟夜来风 U1=统一码八位元文本测试第一行
+# The texts opened through the dialog, all made here. The GB 18030 file is opened on the welcome
+# text's second piece, at offset 23, so 23 characters come first, then P1 (13, three of them four-byte
+# sequences) and P2 (52) at the next width; a stray byte must not empty it. The UTF-8 file's first
+# line ends in a lone CR, the end of a piece that is drawn without it.
+P1=©春眠不觉晓•处处闻啼鸟ö U1=统一码八位元文本测试第一行 U2=之后还有更多的文字 B=春眠不覺曉，處處聞啼鳥。夜來風雨聲，花落知多少。
 P2=雨声花落知多少床前明月光疑是地上霜举头望明月低头思故乡白日依山尽黄河入海流欲穷千里目更上一层楼红豆生南国
-{ printf '%s' "$P1${P2}春来发几枝" | iconv -f UTF-8 -t CP936; printf '\xff\r\n\xd6'; } >"$out/cp936.txt"
-printf '%s\n' "$U1" 之后还有更多的文字 >"$out/utf8.txt"
-refs=(blank '' welcome_1 欢迎使用蕨汀浮卷机 welcome_2 双击窗口暂停或者继续阅读 welcome_3 右击窗口打开功能菜单 file_1 "$P1" file_2 "$P2" utf8 "$U1")
+{ printf '%s' "千山鸟飞绝万径人踪灭孤舟蓑笠翁独钓寒江雪独坐幽$P1${P2}春来发几枝" | iconv -f UTF-8 -t GB18030; printf '\xff\r\n\xd6'; } >"$out/gb18030.txt"
+printf '%s\r%s\n' "$U1" "$U2" >"$out/utf8.txt"
+printf '%s\n' "$B" | iconv -f UTF-8 -t BIG5 >"$out/big5.txt"
+refs=(blank '' welcome_1 欢迎使用蕨汀浮卷机 welcome_2 双击窗口暂停或者继续阅读 file_1 "$P1" file_2 "$P2" utf8 "$U1" utf8_2 "$U2" big5 "$B")
 
 usec() { printf %.0f "${1}e6"; }
 wait_until() {  # wait_until SECONDS COMMAND...: retries COMMAND until it succeeds or time is up
@@ -86,19 +89,19 @@ menu_shown() {  # the menu opens at the click and looks like the reference
   xdotool key Escape && wait_until 5 not menu_up; }
 width() { local w=$1; shift; menu "$@" Return && is size "$w 30" eval 'geom | cut -d" " -f3-'; }
 up='Down Down Down Down' down='Down Down Down Down Down'
-choose() {  # choose FILE [KEY]: opens the dialog from the menu, types the file's Wine path and Enter (or KEY)
+choose() {  # choose FILE [KEY]: opens the dialog from the menu, types the file's Wine path if any, and Enter (or KEY)
   rclick && xdotool key Down Return && { wait_until 10 dialog || fail "no open dialog"; } || return
   sleep 0.5  # the name box takes the keyboard a moment after the dialog shows; X cannot tell when
-  xdotool type --delay 5 "Z:${1//\//\\}" && xdotool key "${2:-Return}"
+  { [ -z "$1" ] || xdotool type --delay 5 "Z:${1//\//\\}"; } && xdotool key "${2:-Return}"
   wait_until 10 not dialog || fail "the dialog stayed open"; }
 alt_keys() {
   local before; before="$(geom) $(opacity)"
-  aim click 1 && xdotool key --delay 100 alt+question alt+slash && holds welcome_3 1 &&
+  aim click 1 && xdotool key --delay 100 alt+question alt+slash && holds welcome_2 1 &&
     is "place and opacity" "$before" eval 'echo "$(geom) $(opacity)"' && is windows 1 windows --class '^sundrovale.exe$'; }
 drag() {  # presses the left button on the strip, moves by 60,40 in small steps, lets go
   local x y w h; read -r x y w h < <(geom) && aim mousedown 1 &&
     xdotool $(for s in {1..20}; do echo mousemove $((cx + 3 * s)) $((cy + 2 * s)) sleep 0.02; done) mouseup 1
-  is place "$((x + 60)) $((y + 40)) $w $h" geom && shows welcome_3; }
+  is place "$((x + 60)) $((y + 40)) $w $h" geom && shows welcome_2; }
 rss() { awk '/^RssAnon/ { print $2 }' "/proc/$app/status"; }
 soak() {  # soak WARM N KB: opacity up and down in turn, WARM times, then N times: memory grows KB at most
   local i kb
@@ -120,17 +123,19 @@ reference strips and menu, the menu from the .rc | draw_references
 one blank strip, 250x30 at 100,100, on top, opacity 100 | launch && start_state
 the first piece about 4.5 s after the start | piece welcome_1 8 && took 3.8 6.5
 the next piece one tick later | piece welcome_2 7 && took 3.8 5.5
-a double-click on the last piece pauses it over a tick | piece welcome_3 7 && aim click --repeat 2 --delay 80 1 && holds welcome_3 5.5
+a double-click on the second piece pauses it over a tick | aim click --repeat 2 --delay 80 1 && holds welcome_2 5.5
 the menu opens at the click, with the .rc's labels | menu_shown
 opacity up one step | menu q && is opacity 150 opacity
 Alt+? and Alt+/ change nothing | alt_keys
 a drag moves the strip by the drag distance | drag
-a code page 936 file opened while paused shows at once | choose "$out/cp936.txt" && piece file_1 2
+a GB 18030 file opened on the second piece shows at once, from offset 23 | choose "$out/gb18030.txt" && piece file_1 2
 widening resizes at once; the piece stays until the next tick | width 450 $up && width 650 $up && width 850 $up && piece file_1 2
 a double-click resumes: the next tick cuts 52 characters | aim click --repeat 2 --delay 80 1 && piece file_2 6.5 && aim click --repeat 2 --delay 80 1
 a cancelled open keeps the piece | choose '' Escape && holds file_2 1
 narrowing resizes at once | width 650 $down && shows file_2
-a UTF-8 file opens | choose "$out/utf8.txt" && piece utf8 2
+a UTF-8 file opens; its piece ends in a lone CR, not drawn | choose "$out/utf8.txt" && piece utf8 2
+Enter in the next dialog reopens the last file, reading on from the offset | choose '' Return && piece utf8_2 2
+a Big5 file opens | choose "$out/big5.txt" && piece big5 2
 a 280-character name typed into the dialog does no harm | choose "$out/$(printf 'x%.0s' {1..280}).txt" && menu Escape
 the Close command ends the program with exit code 0 | menu x && ends "the Close command"
 started afresh and paused, memory stays flat over 60 menu commands | launch && aim click --repeat 2 --delay 80 1 && soak 20 60 32
