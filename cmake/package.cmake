@@ -1,9 +1,14 @@
 # The release package, made by `cpack --preset windows` after the Windows build:
-# build/windows/sundrovale-<version>-win64.zip, holding sundrovale.exe and README.md at its top.
+# build/windows/sundrovale-<version>-win64.zip, holding sundrovale.exe and the user's guide README.txt,
+# and beside it the zip's SHA-256 in a .sha256 file. The same commit gives the same bytes anywhere.
 install(TARGETS sundrovale RUNTIME DESTINATION .)
-install(FILES README.md DESTINATION .)
+install(FILES docs/README.txt DESTINATION .)
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_FILE_NAME sundrovale-${PROJECT_VERSION}-win64)
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
-set(CPACK_STRIP_FILES ON)  # the debugging information stays in the build folder
+set(CPACK_STRIP_FILES ON)  # the debugging information, with the build's paths, stays in the build folder
+set(CPACK_PACKAGE_CHECKSUM SHA256)
+set(CPACK_SUNDROVALE_SOURCE_DIR ${PROJECT_SOURCE_DIR})
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/package-time.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/package-normalise.cmake)
 include(CPack)

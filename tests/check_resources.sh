@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Reads the resources back from the built exe with windres and checks what no other test sees before
+# the program runs: project()'s version, the window title and class strings, and the manifest.
+# Usage: check_resources.sh WINDRES EXE VERSION
+set -euo pipefail
+exe=$2 version=$3
+rc=$("$1" -i "$exe" -O rc | sed 's/^ *//')
+# The manifest (type 24, id 1) as one line: the quoted pieces windres prints, "" read as one quote.
+manifest=$(sed -n '/^1 24 /,/^END/s/^"\(.*\)"$/\1/p' <<<"$rc" | sed 's/""/"/g; s/\\n$//' | tr -d '\n')
+missing=0
+has() {  # has TEXT OPTION PART...: each PART is in TEXT, matched as grep's OPTION says
+  for part in "${@:3}"; do grep -q"$2"F -- "$part" <<<"$1" || { echo "not in the exe: $part" >&2; missing=1; }; done; }
+number="${version//./, }, 0"
+has "$rc" x "FILEVERSION $number" "PRODUCTVERSION $number" "VALUE \"FileVersion\", \"$version\"" \
+  "VALUE \"ProductVersion\", \"$version\"" 'VALUE "ProductName", "Sundrovale"' '103, "Sundrovale"' '109, "SUNDROVALE"'
+has "$manifest" '' "name=\"Sundrovale\" version=\"$version.0\"" 'level="asInvoker" uiAccess="false"' \
+  'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"' \
+  '<supportedOS Id="{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"/>' '<supportedOS Id="{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}"/>' \
+  '<supportedOS Id="{1f676c76-80e1-4239-95bb-83d0f6d0da78}"/>' '<supportedOS Id="{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"/>'
+# Windows refuses to start a program whose manifest is not well-formed XML.
+python3 -c 'import sys, xml.dom.minidom as dom; dom.parseString(sys.stdin.read().replace("\\n", ""))' <<<"$manifest" ||
+  { echo "the manifest is not well-formed XML" >&2; missing=1; }
+exit $missing
