@@ -15,6 +15,7 @@ namespace {
 
 constexpr std::size_t kMostHeldBack = 3;  // a cut UTF-8 or four-byte sequence, or an odd byte and a UTF-16 unit
 constexpr std::size_t kStop = static_cast<std::size_t>(-1);
+static_assert(kLoadPieceSize >= 3, "the first piece holds the whole of any byte-order mark");
 
 // Reads the file from where it stands, a piece at a time, and hands each piece to take(piece, size,
 // atEnd), which returns how many bytes it used, or kStop. The bytes it left wait in front of the
