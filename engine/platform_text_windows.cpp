@@ -1,7 +1,5 @@
 #include "platform_text.h"
 
-#include "text_encoding.h"
-
 #include <climits>
 #include <stringapiset.h>  // the conversion alone, not all of <windows.h>
 
@@ -20,17 +18,6 @@ std::size_t Convert(unsigned codePage, unsigned long flags, std::string_view byt
 }
 
 }  // namespace
-
-// Windows' table has a character for every well-formed pair, so checking the structure is all that
-// MB_ERR_INVALID_CHARS would add, and checking it here is quicker: with the flag, Wine converts twice.
-std::size_t ConvertMapped936(std::string_view bytes, WideChar* out) {
-    return IsWellFormed936(bytes) ? Convert(936, 0, bytes, out) : kNotMapped;
-}
-
-// Code page 950 has pairs with no character, so here the platform checks, at the price of speed.
-std::size_t ConvertBig5(std::string_view bytes, WideChar* out) {
-    return Convert(950, MB_ERR_INVALID_CHARS, bytes, out);
-}
 
 std::size_t ConvertUtf8(std::string_view bytes, WideChar* out) {
     return Convert(CP_UTF8, MB_ERR_INVALID_CHARS, bytes, out);

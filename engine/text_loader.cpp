@@ -9,7 +9,7 @@
 #include <stdexcept>
 
 #include "platform_text.h"
-#include "text_encoding.h"
+#include "encoding_detection.h"
 
 namespace {
 

@@ -13,6 +13,6 @@
 constexpr std::size_t kLoadPieceSize = SUNDROVALE_LOAD_PIECE_SIZE;
 
 // Replaces cursor.text with the file's lines, one line feed after each; offset and display stay.
-// UTF-8, UTF-16, Big5 or code page 936, as the file's bytes decide (EncodingDetector).
+// UTF-8, UTF-16, GB18030 or Big5, as the file's bytes decide (EncodingDetector).
 // A file that cannot be opened or read, or memory running out, leaves the text empty.
 void LoadTextFile(ReadingCursor& cursor, const std::wstring& path);

@@ -1,0 +1,120 @@
+// The Encoding Standard's gb18030 and big5 decoders, a sequence at a time, over its own indexes:
+// the same code and tables on every platform, so every build reads every byte alike.
+#include <algorithm>
+#include <iterator>
+
+#include "decoders.h"
+#include "gb18030_ranges.h"
+#include "index_big5.h"
+#include "index_gb18030.h"
+
+namespace {
+
+constexpr char32_t kNone = 0xFFFFFFFF;  // no character: the sequence becomes one U+FFFD
+
+bool IsLead(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
+bool IsDigit(unsigned char b) { return b >= 0x30 && b <= 0x39; }
+
+// What the sequence at the front of the bytes reads as.
+struct Read {
+    std::size_t length;  // bytes taken; 0 when the bytes end inside a sequence
+    char32_t first;      // its character, or kNone
+    char32_t second = kNone;  // a second character: four Big5 pairs stand for two
+};
+
+// The code point of the four-byte sequence at b: the index gb18030 ranges and their special cases.
+char32_t FourBytes(const unsigned char* b) {
+    const std::uint32_t pointer = ((b[0] - 0x81u) * 10 + (b[1] - 0x30u)) * 1260 + (b[2] - 0x81u) * 10 + (b[3] - 0x30u);
+    if ((pointer > 39419 && pointer < 189000) || pointer > 1237575) return kNone;
+    if (pointer == 7457) return 0xE7C7;
+    const Gb18030Range* range = std::prev(std::upper_bound(
+        std::begin(kGb18030Ranges), std::end(kGb18030Ranges), pointer,
+        [](std::uint32_t p, const Gb18030Range& r) { return p < r.pointer; }));
+    return range->codePoint + (pointer - range->pointer);
+}
+
+// Bytes that break a sequence are given back to be read again when they are ASCII, and kept in the
+// U+FFFD otherwise, as the standard's decoders do.
+Read Broken(unsigned char next) { return {next < 0x80 ? std::size_t{1} : std::size_t{2}, kNone}; }
+
+Read ReadGb18030(const unsigned char* b, std::size_t left) {
+    if (b[0] < 0x80) return {1, b[0]};
+    if (b[0] == 0x80) return {1, 0x20AC};
+    if (b[0] == 0xFF) return {1, kNone};
+    if (left < 2) return {0, kNone};
+    if (IsDigit(b[1])) {  // lead, digit, lead, digit
+        if (left < 3) return {0, kNone};
+        if (!IsLead(b[2])) return {1, kNone};  // the digit and what follows are read again
+        if (left < 4) return {0, kNone};
+        if (!IsDigit(b[3])) return {1, kNone};
+        return {4, FourBytes(b)};
+    }
+    if (b[1] < 0x40 || b[1] == 0x7F || b[1] == 0xFF) return Broken(b[1]);
+    const unsigned pointer = (b[0] - 0x81u) * 190 + b[1] - (b[1] < 0x7F ? 0x40u : 0x41u);
+    return {2, kIndexGb18030[pointer] ? kIndexGb18030[pointer] : kNone};
+}
+
+Read ReadBig5(const unsigned char* b, std::size_t left) {
+    if (b[0] < 0x80) return {1, b[0]};
+    if (!IsLead(b[0])) return {1, kNone};
+    if (left < 2) return {0, kNone};
+    const bool low = b[1] >= 0x40 && b[1] <= 0x7E;
+    if (!low && !(b[1] >= 0xA1 && b[1] <= 0xFE)) return Broken(b[1]);
+    const unsigned pointer = (b[0] - 0x81u) * 157 + b[1] - (low ? 0x40u : 0x62u);
+    switch (pointer) {  // the four pairs that stand for a letter and a combining mark
+    case 1133: return {2, 0x00CA, 0x0304};
+    case 1135: return {2, 0x00CA, 0x030C};
+    case 1164: return {2, 0x00EA, 0x0304};
+    case 1166: return {2, 0x00EA, 0x030C};
+    }
+    const char32_t codePoint = kIndexBig5[pointer];  // 0 where the index has none
+    return codePoint != 0 ? Read{2, codePoint} : Broken(b[1]);
+}
+
+template <Read (*ReadOne)(const unsigned char*, std::size_t)>
+std::size_t Decode(std::string_view bytes, WideChar* out) {
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
+    WideChar* const first = out;
+    for (std::size_t i = 0; i < n;) {
+        if (i + 8 <= n && IsAsciiRun(bytes.data() + i)) {
+            out = std::copy(b + i, b + i + 8, out);
+            i += 8;
+            continue;
+        }
+        const Read r = ReadOne(b + i, n - i);
+        if (r.length == 0) {  // the bytes end inside a sequence: one U+FFFD for what is left
+            *out++ = kReplacement;
+            break;
+        }
+        out = Put(r.first != kNone ? r.first : kReplacement, out);
+        if (r.second != kNone) out = Put(r.second, out);
+        i += r.length;
+    }
+    return static_cast<std::size_t>(out - first);
+}
+
+// A byte that starts a sequence however the bytes before it are read: ASCII that no lead takes, or
+// a byte that a lead would swallow whole in its U+FFFD and that alone is one U+FFFD too. Sequences
+// are read from the last such byte; one that the piece's end cuts off waits for the next piece.
+template <Read (*ReadOne)(const unsigned char*, std::size_t)>
+std::size_t HeldBack(std::string_view piece, bool (*startsSequence)(unsigned char)) {
+    if (EndsInCr(piece)) return 1;
+    const auto* b = reinterpret_cast<const unsigned char*>(piece.data());
+    std::size_t pos = piece.size();
+    while (pos > 0 && !startsSequence(b[pos - 1])) --pos;
+    if (pos > 0) --pos;
+    for (std::size_t step; pos < piece.size(); pos += step)
+        if ((step = ReadOne(b + pos, piece.size() - pos).length) == 0) return piece.size() - pos;
+    return 0;
+}
+
+bool StartsGb18030Sequence(unsigned char b) { return b < 0x30 || (b > 0x39 && b < 0x40) || b == 0x7F || b == 0xFF; }
+bool StartsBig5Sequence(unsigned char b) { return b < 0x40 || b == 0x7F || b == 0x80 || b == 0xFF; }
+
+}  // namespace
+
+std::size_t DecodeGb18030(std::string_view bytes, WideChar* out) { return Decode<ReadGb18030>(bytes, out); }
+std::size_t HeldBackGb18030(std::string_view piece) { return HeldBack<ReadGb18030>(piece, StartsGb18030Sequence); }
+std::size_t DecodeBig5(std::string_view bytes, WideChar* out) { return Decode<ReadBig5>(bytes, out); }
+std::size_t HeldBackBig5(std::string_view piece) { return HeldBack<ReadBig5>(piece, StartsBig5Sequence); }

@@ -1,0 +1,134 @@
+#include "encoding_detection.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// UTF-8's own structure is its evidence: in other encodings a well-formed multi-byte sequence is
+// rare, so a file that is UTF-8 but for a cut last character or a few damaged spots stays UTF-8,
+// while the wrong encoding read as UTF-8 breaks at most of its characters.
+constexpr std::size_t kUtf8SequencesPerBrokenOne = 8;
+
+// Evidence for a reading of the code pages, in points a character. Chinese text is made mostly of
+// a few thousand characters; the wrong code page turns them into rarer ones, symbols and errors.
+constexpr int kFirstLevelHanzi = 10;  // GB 2312's or Big5's first level: most of any Chinese text
+constexpr int kOtherHanzi = 4;        // rarer ideographs, HKSCS's among them: real, but a wrong reading makes many
+constexpr int kCjkPunctuation = 2;    // full-width punctuation and CJK symbols: every text has some
+constexpr int kPrivateUse = -10;      // user-defined characters: almost never in files, often in a wrong reading
+constexpr int kMalformed = -60;       // no character: a damaged file has a few, a wrong reading many
+// A reading with more than one malformed sequence in this many characters is not the file's: even
+// a damaged file keeps far fewer, while GB18030 text read as Big5 breaks at about one in six.
+constexpr std::size_t kCharactersPerMalformed = 8;
+constexpr long kBig5Margin = 2 * kFirstLevelHanzi;  // GB18030 is the default: Big5 must win clearly
+
+constexpr bool IsIdeograph(char32_t u) {
+    return (u >= 0x3400 && u <= 0x4DBF) || (u >= 0x4E00 && u <= 0x9FFF) || (u >= 0xF900 && u <= 0xFAFF);
+}
+
+constexpr bool IsCjkPunctuation(char32_t u) {
+    return (u >= 0x3000 && u <= 0x303F) || (u >= 0xFF01 && u <= 0xFF65) || (u >= 0xFE10 && u <= 0xFE1F) ||
+           (u >= 0xFE30 && u <= 0xFE6F) || (u >= 0x2010 && u <= 0x2027);
+}
+
+// The points of each UTF-16 unit. A high surrogate stands for its character (beyond the BMP, an
+// ideograph of HKSCS or GB 18030); a low one for nothing more.
+int Points(WideChar unit) {
+    static const std::vector<signed char> points = [] {
+        std::vector<signed char> table(0x10000);
+        for (char32_t u = 0x80; u < table.size(); ++u)
+            table[u] = IsIdeograph(u) || IsHighSurrogate(u) ? kOtherHanzi
+                       : IsCjkPunctuation(u)                ? kCjkPunctuation
+                       : u >= 0xE000 && u <= 0xF8FF         ? kPrivateUse
+                                                            : 0;
+        // The first levels, as our own decoders read their cells: GB 2312's from 0xB0A1 to 0xD7F9,
+        // Big5's from 0xA440 to 0xC67E.
+        const auto add = [&table](TextEncoding encoding, unsigned first, unsigned last) {
+            const bool big5 = encoding == TextEncoding::Big5;
+            std::string cells;
+            for (unsigned cell = first; cell <= last; ++cell) {
+                const unsigned trail = cell & 0xFF;
+                if ((trail >= 0xA1 && trail <= 0xFE) || (big5 && trail >= 0x40 && trail <= 0x7E))
+                    cells += {static_cast<char>(cell >> 8), static_cast<char>(trail)};
+            }
+            std::vector<WideChar> units(cells.size());
+            units.resize(Info(encoding).decode(cells, units.data()));
+            for (const WideChar u : units)
+                if (IsIdeograph(u)) table[u] = kFirstLevelHanzi;
+        };
+        add(TextEncoding::Gb18030, 0xB0A1, 0xD7F9);
+        add(TextEncoding::Big5, 0xA440, 0xC67E);
+        return table;
+    }();
+    return points[unit];
+}
+
+struct Evidence {
+    long points = 0;
+    std::size_t characters = 0;  // beyond ASCII, malformed sequences included
+    std::size_t malformed = 0;
+};
+
+// One pass over the span, read as the encoding: what its characters say for it. A character speaks
+// once, however often it comes: a wrong reading turns a table's box drawing or a repeated symbol
+// into one common character hundreds of times, and real text is told by how many different common
+// characters it uses. Penalties count each time.
+Evidence Weigh(TextEncoding encoding, std::string_view span) {
+    const EncodingInfo& info = Info(encoding);
+    span.remove_suffix(info.heldBack(span));  // a sequence the span's end cuts off says nothing
+    std::vector<WideChar> units(span.size());
+    units.resize(info.decode(span, units.data()));
+    std::vector<bool> seen(0x10000);
+    Evidence e;
+    for (const WideChar u : units) {
+        if (u < 0x80 || IsLowSurrogate(u)) continue;
+        ++e.characters;
+        e.malformed += u == kReplacement;
+        const int points = u == kReplacement ? kMalformed : Points(u);
+        if (points < 0 || !seen[u]) e.points += points;
+        seen[u] = true;
+    }
+    return e;
+}
+
+bool RuledOut(const Evidence& e) { return e.malformed * kCharactersPerMalformed > e.characters; }
+
+TextEncoding ChooseCodePage(std::string_view start) {
+    start = start.substr(0, FindZeroOrCtrlZ(start));  // the text ends there, as it will when read
+    const Evidence gb18030 = Weigh(TextEncoding::Gb18030, start);
+    const Evidence big5 = Weigh(TextEncoding::Big5, start);
+    if (RuledOut(big5)) return TextEncoding::Gb18030;
+    if (RuledOut(gb18030)) return TextEncoding::Big5;
+    return big5.points >= gb18030.points + kBig5Margin ? TextEncoding::Big5 : TextEncoding::Gb18030;
+}
+
+bool ReadsAsUtf8(const Utf8Tally& t) { return t.broken * kUtf8SequencesPerBrokenOne <= t.multiByte; }
+
+}  // namespace
+
+std::size_t Feed(EncodingDetector& d, std::string_view piece, bool atEnd) {
+    if (d.start.empty()) {  // still at the file's start: a byte-order mark decides at once
+        for (const TextEncoding e : kEncodings) {
+            const std::string_view mark = Info(e).mark;
+            if (!mark.empty() && piece.substr(0, mark.size()) == mark) {
+                d.result = {e, mark.size()};
+                d.decided = true;
+                return piece.size();
+            }
+        }
+    }
+    const std::size_t used = TallyUtf8(piece, atEnd, d.utf8);
+    d.start.append(piece.substr(0, std::min(used, kChoiceSpan - d.start.size())));
+    // UTF-8 is judged on all of the file, unless it is plainly not UTF-8 once the span is read.
+    if (atEnd || (!ReadsAsUtf8(d.utf8) && d.start.size() == kChoiceSpan)) {
+        d.decided = true;
+        d.result.encoding = ReadsAsUtf8(d.utf8) && d.utf8.multiByte > 0 ? TextEncoding::Utf8 : ChooseCodePage(d.start);
+    }
+    return used;
+}
+
+DetectedEncoding DetectEncoding(std::string_view bytes) {
+    EncodingDetector detector;
+    Feed(detector, bytes, true);
+    return detector.result;
+}
