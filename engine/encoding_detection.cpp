@@ -20,7 +20,7 @@ constexpr int kMalformed = -60;       // no character: a damaged file has a few,
 // A reading with more than one malformed sequence in this many characters is not the file's: even
 // a damaged file keeps far fewer, while GB18030 text read as Big5 breaks at about one in six.
 constexpr std::size_t kCharactersPerMalformed = 8;
-constexpr long kBig5Margin = 2 * kFirstLevelHanzi;  // GB18030 is the default: Big5 must win clearly
+constexpr long kBig5Margin = 3 * kFirstLevelHanzi;  // GB18030 is the default: Big5 must win clearly
 
 constexpr bool IsIdeograph(char32_t u) {
     return (u >= 0x3400 && u <= 0x4DBF) || (u >= 0x4E00 && u <= 0x9FFF) || (u >= 0xF900 && u <= 0xFAFF);
