@@ -51,7 +51,7 @@ Read ReadGb18030(const unsigned char* b, std::size_t left) {
     }
     if (b[1] < 0x40 || b[1] == 0x7F || b[1] == 0xFF) return Broken(b[1]);
     const unsigned pointer = (b[0] - 0x81u) * 190 + b[1] - (b[1] < 0x7F ? 0x40u : 0x41u);
-    return {2, kIndexGb18030[pointer] ? kIndexGb18030[pointer] : kNone};
+    return {2, kIndexGb18030[pointer]};  // the index has a character for every pair
 }
 
 Read ReadBig5(const unsigned char* b, std::size_t left) {
@@ -61,14 +61,15 @@ Read ReadBig5(const unsigned char* b, std::size_t left) {
     const bool low = b[1] >= 0x40 && b[1] <= 0x7E;
     if (!low && !(b[1] >= 0xA1 && b[1] <= 0xFE)) return Broken(b[1]);
     const unsigned pointer = (b[0] - 0x81u) * 157 + b[1] - (low ? 0x40u : 0x62u);
+    const char32_t codePoint = kIndexBig5[pointer];  // 0 where the index has none
+    if (codePoint != 0) return {2, codePoint};
     switch (pointer) {  // the four pairs that stand for a letter and a combining mark
     case 1133: return {2, 0x00CA, 0x0304};
     case 1135: return {2, 0x00CA, 0x030C};
     case 1164: return {2, 0x00EA, 0x0304};
     case 1166: return {2, 0x00EA, 0x030C};
+    default: return Broken(b[1]);
     }
-    const char32_t codePoint = kIndexBig5[pointer];  // 0 where the index has none
-    return codePoint != 0 ? Read{2, codePoint} : Broken(b[1]);
 }
 
 template <Read (*ReadOne)(const unsigned char*, std::size_t)>
