@@ -12,7 +12,7 @@ manifest=$(sed -n '/^1 24 /,/^END/s/^"\(.*\)"$/\1/p' <<<"$rc" | sed 's/""/"/g; s
 strings=$(sed -n '/^BLOCK "StringFileInfo"$/,/^BLOCK "VarFileInfo"$/{/^BLOCK "[0-9A-Fa-f]\{8\}"$/,/^END$/p}' <<<"$rc")
 block=$(sed -n 's/^BLOCK "\(.*\)"$/\1/p' <<<"$strings")
 pair=$(sed -n 's/^VALUE "Translation", \(0x[0-9A-Fa-f]*\), \([0-9]*\)$/\1 \2/p' <<<"$rc")
-translation=$(printf '%04x%04x' $pair)  # unsplit on purpose: a second pair, or none, makes no match
+translation=$(xargs printf '%04x%04x' <<<"$pair")  # a second pair, or none, makes no match
 missing=0
 # Windows shows the version strings of the block that Translation names; they must be one.
 [ "${block,,}" = "$translation" ] ||
