@@ -131,7 +131,8 @@ BOOL ChooseTextFile() {
     gOpenFileRecord.lpstrFileTitle = nullptr;
     gOpenFileRecord.lpstrInitialDir = nullptr;
     gOpenFileRecord.lpstrTitle = nullptr;
-    gOpenFileRecord.Flags = OFN_PATHMUSTEXIST;
+    // A reading aid that stores nothing leaves no trail of the files read in Recent Items either.
+    gOpenFileRecord.Flags = OFN_PATHMUSTEXIST | OFN_DONTADDTORECENT;
     gOpenFileRecord.lpstrDefExt = kDefaultExtension;
     CapFileNameUnderWine(gOpenFileRecord);
     // A cancel or a failure leaves the path as it was: after FNERR_BUFFERTOOSMALL the dialog would

@@ -1,18 +1,27 @@
 #!/usr/bin/env bash
 # Reads the resources back from the built exe with windres and checks what no other test sees before
-# the program runs: project()'s version, the window title and class strings, and the manifest.
+# the program runs: project()'s version, the window title and class strings, the language the version
+# strings are declared in, and the manifest.
 # Usage: check_resources.sh WINDRES EXE VERSION
 set -euo pipefail
 exe=$2 version=$3
 rc=$("$1" -i "$exe" -O rc | sed 's/^ *//')
 # The manifest (type 24, id 1) as one line: the quoted pieces windres prints, "" read as one quote.
 manifest=$(sed -n '/^1 24 /,/^END/s/^"\(.*\)"$/\1/p' <<<"$rc" | sed 's/""/"/g; s/\\n$//' | tr -d '\n')
+# The version strings: the one block under StringFileInfo, named by language and code page in hex.
+strings=$(sed -n '/^BLOCK "StringFileInfo"$/,/^BLOCK "VarFileInfo"$/{/^BLOCK "[0-9A-Fa-f]\{8\}"$/,/^END$/p}' <<<"$rc")
+block=$(sed -n 's/^BLOCK "\(.*\)"$/\1/p' <<<"$strings")
+pair=$(sed -n 's/^VALUE "Translation", \(0x[0-9A-Fa-f]*\), \([0-9]*\)$/\1 \2/p' <<<"$rc")
+translation=$(xargs printf '%04x%04x' <<<"$pair")  # a second pair, or none, makes no match
 missing=0
+# Windows shows the version strings of the block that Translation names; they must be one.
+[ "${block,,}" = "$translation" ] ||
+  { echo "Translation names $translation, but the version strings are in block \"$block\"" >&2; missing=1; }
 has() {  # has TEXT OPTION PART...: each PART is in TEXT, matched as grep's OPTION says
   for part in "${@:3}"; do grep -q"$2"F -- "$part" <<<"$1" || { echo "not in the exe: $part" >&2; missing=1; }; done; }
 number="${version//./, }, 0"
-has "$rc" x "FILEVERSION $number" "PRODUCTVERSION $number" "VALUE \"FileVersion\", \"$version\"" \
-  "VALUE \"ProductVersion\", \"$version\"" 'VALUE "ProductName", "Sundrovale"' '103, "Sundrovale"' '109, "SUNDROVALE"'
+has "$rc" x "FILEVERSION $number" "PRODUCTVERSION $number" '103, "Sundrovale"' '109, "SUNDROVALE"'
+has "$strings" x "VALUE \"FileVersion\", \"$version\"" "VALUE \"ProductVersion\", \"$version\"" 'VALUE "ProductName", "Sundrovale"'
 has "$manifest" '' "name=\"Sundrovale\" version=\"$version.0\"" 'level="asInvoker" uiAccess="false"' \
   'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"' \
   '<supportedOS Id="{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"/>' '<supportedOS Id="{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}"/>' \
