@@ -31,8 +31,8 @@ constexpr bool IsCjkPunctuation(char32_t u) {
            (u >= 0xFE30 && u <= 0xFE6F) || (u >= 0x2010 && u <= 0x2027);
 }
 
-// The points of each UTF-16 unit. A high surrogate stands for its character (beyond the BMP, an
-// ideograph of HKSCS or GB 18030); a low one for nothing more.
+// The points of each UTF-16 unit. A high surrogate stands for its character: beyond the BMP, an
+// ideograph of HKSCS or GB 18030.
 int Points(WideChar unit) {
     static const std::vector<signed char> points = [] {
         std::vector<signed char> table(0x10000);
@@ -78,15 +78,18 @@ Evidence Weigh(TextEncoding encoding, std::string_view span) {
     span.remove_suffix(info.heldBack(span));  // a sequence the span's end cuts off says nothing
     std::vector<WideChar> units(span.size());
     units.resize(info.decode(span, units.data()));
-    std::vector<bool> seen(0x10000);
+    std::vector<bool> seen(0x110000);
     Evidence e;
-    for (const WideChar u : units) {
-        if (u < 0x80 || IsLowSurrogate(u)) continue;
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        char32_t c = units[i];
+        if (c < 0x80 || IsLowSurrogate(c)) continue;
         ++e.characters;
-        e.malformed += u == kReplacement;
-        const int points = u == kReplacement ? kMalformed : Points(u);
-        if (points < 0 || !seen[u]) e.points += points;
-        seen[u] = true;
+        e.malformed += c == kReplacement;
+        const int points = c == kReplacement ? kMalformed : Points(units[i]);
+        if (IsHighSurrogate(c) && i + 1 < units.size() && IsLowSurrogate(units[i + 1]))
+            c = 0x10000 + ((c - 0xD800) << 10) + (units[i + 1] - 0xDC00);
+        if (points < 0 || !seen[c]) e.points += points;
+        seen[c] = true;
     }
     return e;
 }
