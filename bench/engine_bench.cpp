@@ -18,7 +18,7 @@
 #include <utility>
 #include <vector>
 
-#include "text_encoding.h"
+#include "encoding_detection.h"
 #include "text_loader.h"
 
 constexpr unsigned kUtf8CodePage = 65001;
