@@ -11,8 +11,8 @@ man pages, program messages, manuals and poems, and writes <class>/<n>.txt (the 
 index.tsv listing class, size (the slice's Chinese, that is non-ASCII, characters), file, expected
 text and source. The same packages always give the same corpus.
 
-Where the tree holds the Encoding Standard's indexes (engine/index_big5.h, engine/index_gb18030.h,
-engine/gb18030_ranges.h; SUNDROVALE_INDEXES names another folder), every code page file is decoded
+Where the tree holds the Encoding Standard's indexes (engine/data/index_big5.h, engine/data/index_gb18030.h,
+engine/data/gb18030_ranges.h; SUNDROVALE_INDEXES names another folder), every code page file is decoded
 again by the standard's own algorithm over them and must give its expected text."""
 import gettext
 import glob
@@ -303,7 +303,7 @@ def read_table(path, array):
 
 
 def load_indexes():
-    folder = os.environ.get("SUNDROVALE_INDEXES", os.path.join(ROOT, "engine"))
+    folder = os.environ.get("SUNDROVALE_INDEXES", os.path.join(ROOT, "engine", "data"))
     paths = {"big5": "index_big5.h", "gb18030": "index_gb18030.h", "ranges": "gb18030_ranges.h"}
     if not all(os.path.exists(os.path.join(folder, p)) for p in paths.values()):
         return None

@@ -2,10 +2,10 @@
 """Writes the Encoding Standard's indexes for the Chinese code pages as C++ headers, each checked
 against the index's published identifier, so that every table is the standard's to the last entry:
 
-- engine/index_gb18030.h: "index gb18030", the code point of each two-byte pointer, in the edition
+- engine/data/index_gb18030.h: "index gb18030", the code point of each two-byte pointer, in the edition
   that follows GB 18030-2022;
-- engine/index_big5.h: "index big5", the code point of each Big5 pointer, 0 where there is none;
-- engine/gb18030_ranges.h: "index gb18030 ranges", the BMP part of GB 18030's four-byte area.
+- engine/data/index_big5.h: "index big5", the code point of each Big5 pointer, 0 where there is none;
+- engine/data/gb18030_ranges.h: "index gb18030 ranges", the BMP part of GB 18030's four-byte area.
 
     encoding_indexes.py          writes the three headers (needs Debian's libjs-text-encoding)
     encoding_indexes.py --check  reads the three headers back and compares each with its identifier;
@@ -36,7 +36,7 @@ GB18030_2022_PAIRS = {
 
 INDEXES = [
     {
-        "name": "index gb18030", "key": "gb18030", "path": "engine/index_gb18030.h",
+        "name": "index gb18030", "key": "gb18030", "path": "engine/data/index_gb18030.h",
         "array": "kIndexGb18030", "type": "std::uint16_t", "length": 23940,
         "identifier": "ff1c9a923b5d24f9761b3a2de2c0f07b395f9f6f36519508944de4f0415be81c",
         "edition": "the GB 18030-2022 edition, dated 2024-09-18",
@@ -46,7 +46,7 @@ INDEXES = [
         ],
     },
     {
-        "name": "index big5", "key": "big5", "path": "engine/index_big5.h",
+        "name": "index big5", "key": "big5", "path": "engine/data/index_big5.h",
         "array": "kIndexBig5", "type": "std::uint32_t", "length": 19782,
         "identifier": "8dfc771062e7be0810919082c2c06baa2236147909e0ecc235b1cb9ad782ac82",
         "edition": "dated 2024-09-18, its entries unchanged since 2014",
@@ -56,7 +56,7 @@ INDEXES = [
         ],
     },
     {
-        "name": "index gb18030 ranges", "key": "gb18030-ranges", "path": "engine/gb18030_ranges.h",
+        "name": "index gb18030 ranges", "key": "gb18030-ranges", "path": "engine/data/gb18030_ranges.h",
         "array": "kGb18030Ranges", "ranges": True,
         "identifier": "f963aaa1653f630c523e7b04729fb4e4458f35806c45eb5c179445623138f0c0",
         "edition": "dated 2024-09-18, its entries unchanged since 2017 (GB 18030-2022 changed none)",
