@@ -37,6 +37,24 @@ char32_t FourBytes(const unsigned char* b) {
 // U+FFFD otherwise, as the standard's decoders do.
 Read Broken(unsigned char next) { return {next < 0x80 ? std::size_t{1} : std::size_t{2}, kNone}; }
 
+// Where a second byte stands in its lead's row, or kNoTrail: one look-up in place of range tests,
+// which the mix of low and high second bytes in real text keeps the processor guessing at.
+constexpr unsigned char kNoTrail = 0xFF;
+struct TrailPlaces {
+    unsigned char place[256];
+};
+constexpr TrailPlaces MakeTrailPlaces(bool big5) {
+    TrailPlaces t{};
+    for (int b = 0; b < 256; ++b) {
+        const bool low = b >= 0x40 && b <= 0x7E;
+        const bool high = big5 ? b >= 0xA1 && b <= 0xFE : b >= 0x80 && b <= 0xFE;
+        t.place[b] = static_cast<unsigned char>(low ? b - 0x40 : high ? b - (big5 ? 0x62 : 0x41) : kNoTrail);
+    }
+    return t;
+}
+constexpr TrailPlaces kGb18030Trails = MakeTrailPlaces(false);  // 190 a row
+constexpr TrailPlaces kBig5Trails = MakeTrailPlaces(true);      // 157 a row
+
 Read ReadGb18030(const unsigned char* b, std::size_t left) {
     if (b[0] < 0x80) return {1, b[0]};
     if (b[0] == 0x80) return {1, 0x20AC};
@@ -49,18 +67,18 @@ Read ReadGb18030(const unsigned char* b, std::size_t left) {
         if (!IsDigit(b[3])) return {1, kNone};
         return {4, FourBytes(b)};
     }
-    if (b[1] < 0x40 || b[1] == 0x7F || b[1] == 0xFF) return Broken(b[1]);
-    const unsigned pointer = (b[0] - 0x81u) * 190 + b[1] - (b[1] < 0x7F ? 0x40u : 0x41u);
-    return {2, kIndexGb18030[pointer]};  // the index has a character for every pair
+    const unsigned place = kGb18030Trails.place[b[1]];
+    if (place == kNoTrail) return Broken(b[1]);
+    return {2, kIndexGb18030[(b[0] - 0x81u) * 190 + place]};  // the index has a character for every pair
 }
 
 Read ReadBig5(const unsigned char* b, std::size_t left) {
     if (b[0] < 0x80) return {1, b[0]};
     if (!IsLead(b[0])) return {1, kNone};
     if (left < 2) return {0, kNone};
-    const bool low = b[1] >= 0x40 && b[1] <= 0x7E;
-    if (!low && !(b[1] >= 0xA1 && b[1] <= 0xFE)) return Broken(b[1]);
-    const unsigned pointer = (b[0] - 0x81u) * 157 + b[1] - (low ? 0x40u : 0x62u);
+    const unsigned place = kBig5Trails.place[b[1]];
+    if (place == kNoTrail) return Broken(b[1]);
+    const unsigned pointer = (b[0] - 0x81u) * 157 + place;
     const char32_t codePoint = kIndexBig5[pointer];  // 0 where the index has none
     if (codePoint != 0) return {2, codePoint};
     switch (pointer) {  // the four pairs that stand for a letter and a combining mark

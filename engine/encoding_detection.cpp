@@ -120,10 +120,17 @@ std::size_t Feed(EncodingDetector& d, std::string_view piece, bool atEnd) {
             }
         }
     }
-    const std::size_t used = TallyUtf8(piece, atEnd, d.utf8);
-    d.start.append(piece.substr(0, std::min(used, kChoiceSpan - d.start.size())));
+    // The span first: past it, a file that is plainly not UTF-8 is read no further.
+    std::size_t used = 0;
+    if (!d.pastSpan) {
+        const std::string_view head = piece.substr(0, kChoiceSpan - d.start.size());
+        used = TallyUtf8(head, atEnd && head.size() == piece.size(), d.utf8);
+        d.start.append(head.substr(0, used));
+        d.pastSpan = head.size() < piece.size();  // a sequence across the span's end counts as past it
+    }
     // UTF-8 is judged on all of the file, unless it is plainly not UTF-8 once the span is read.
-    if (atEnd || (!ReadsAsUtf8(d.utf8) && d.start.size() == kChoiceSpan)) {
+    if (d.pastSpan && ReadsAsUtf8(d.utf8)) used += TallyUtf8(piece.substr(used), atEnd, d.utf8);
+    if (atEnd || (d.pastSpan && !ReadsAsUtf8(d.utf8))) {
         d.decided = true;
         d.result.encoding = ReadsAsUtf8(d.utf8) && d.utf8.multiByte > 0 ? TextEncoding::Utf8 : ChooseCodePage(d.start);
     }
