@@ -115,17 +115,20 @@ std::size_t Decode(std::string_view bytes, WideChar* out) {
 
 // A byte that starts a sequence however the bytes before it are read: ASCII that no lead takes, or
 // a byte that a lead would swallow whole in its U+FFFD and that alone is one U+FFFD too. Sequences
-// are read from the last such byte; one that the piece's end cuts off waits for the next piece.
+// are read from the last such byte; one that the piece's end cuts off waits for the next piece. A
+// last CR waits for a possible LF, and the sequence it cuts off waits with it: the CR breaks it, and
+// the bytes after its lead are read again.
 template <Read (*ReadOne)(const unsigned char*, std::size_t)>
 std::size_t HeldBack(std::string_view piece, bool (*startsSequence)(unsigned char)) {
-    if (EndsInCr(piece)) return 1;
+    const std::size_t cr = EndsInCr(piece);
+    piece.remove_suffix(cr);
     const auto* b = reinterpret_cast<const unsigned char*>(piece.data());
     std::size_t pos = piece.size();
     while (pos > 0 && !startsSequence(b[pos - 1])) --pos;
     if (pos > 0) --pos;
     for (std::size_t step; pos < piece.size(); pos += step)
-        if ((step = ReadOne(b + pos, piece.size() - pos).length) == 0) return piece.size() - pos;
-    return 0;
+        if ((step = ReadOne(b + pos, piece.size() - pos).length) == 0) return piece.size() - pos + cr;
+    return cr;
 }
 
 bool StartsGb18030Sequence(unsigned char b) { return b < 0x30 || (b > 0x39 && b < 0x40) || b == 0x7F || b == 0xFF; }

@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr std::size_t kMostHeldBack = 3;  // a cut UTF-8 or four-byte sequence, or an odd byte and a UTF-16 unit
+constexpr std::size_t kMostHeldBack = 4;  // a cut four-byte sequence and a CR, or an odd byte and a UTF-16 unit
 constexpr std::size_t kStop = static_cast<std::size_t>(-1);
 static_assert(kLoadPieceSize >= 3, "the first piece holds the whole of any byte-order mark");
 

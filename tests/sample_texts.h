@@ -1,0 +1,99 @@
+#pragma once
+// Three texts written for the tests (tests/data, kept as UTF-8), in each encoding that can hold them:
+// the code pages by reading the Encoding Standard's indexes backwards, not by the engine's decoders.
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "gb18030_ranges.h"
+#include "index_big5.h"
+#include "index_gb18030.h"
+#include "text_encoding.h"
+
+struct SampleText {
+    std::string name;  // the text and its encoding
+    TextEncoding encoding;
+    std::string bytes;
+    std::vector<std::size_t> starts;  // the byte where each character starts
+};
+
+constexpr std::size_t kIntactCharacters = 1000;  // a cut end leaves at least these
+
+// Each code point's pointer; where it has two, the first from preferredFrom on (for Big5, its own
+// pair before the one HKSCS added below 5024).
+template <typename Index>
+std::map<char32_t, unsigned> Pointers(const Index& index, unsigned preferredFrom) {
+    std::map<char32_t, unsigned> pointers;
+    for (unsigned p = 0; p < std::size(index); ++p) {
+        const auto [it, added] = pointers.emplace(index[p], p);
+        if (!added && it->second < preferredFrom) it->second = p;
+    }
+    return pointers;
+}
+
+inline std::string Gb18030Character(char32_t c) {
+    static const std::map<char32_t, unsigned> pairs = Pointers(kIndexGb18030, 0);
+    if (c < 0x80) return std::string(1, static_cast<char>(c));
+    if (const auto pair = pairs.find(c); pair != pairs.end()) {
+        const unsigned trail = pair->second % 190;
+        return {static_cast<char>(0x81 + pair->second / 190), static_cast<char>(trail + (trail < 0x3F ? 0x40 : 0x41))};
+    }
+    const Gb18030Range* range = kGb18030Ranges;  // the last one that starts at or below c
+    for (const Gb18030Range& r : kGb18030Ranges) range = r.codePoint <= c ? &r : range;
+    const unsigned p = range->pointer + (c - range->codePoint);
+    return {static_cast<char>(0x81 + p / 12600), static_cast<char>(0x30 + p / 1260 % 10),
+            static_cast<char>(0x81 + p / 10 % 126), static_cast<char>(0x30 + p % 10)};
+}
+
+inline std::string Big5Character(char32_t c) {
+    static const std::map<char32_t, unsigned> pairs = Pointers(kIndexBig5, 5024);
+    if (c < 0x80) return std::string(1, static_cast<char>(c));
+    const auto pair = pairs.find(c);
+    if (pair == pairs.end()) throw std::invalid_argument("a sample text holds a character Big5 lacks");
+    const unsigned trail = pair->second % 157;
+    return {static_cast<char>(0x81 + pair->second / 157), static_cast<char>(trail + (trail < 0x3F ? 0x40 : 0x62))};
+}
+
+// The texts in UTF-8 and GB18030, and the Traditional and the Cantonese one in Big5 too.
+inline std::vector<SampleText> SampleTexts() {
+    std::vector<SampleText> texts;
+    for (const std::string name : {"simplified", "traditional", "cantonese"}) {
+        std::ifstream file(SUNDROVALE_TEST_DATA "/" + name + ".txt", std::ios::binary);
+        const std::string utf8{std::istreambuf_iterator<char>(file), {}};
+        if (utf8.empty()) throw std::runtime_error("no sample text " + name);
+        for (const TextEncoding encoding : {TextEncoding::Utf8, TextEncoding::Gb18030, TextEncoding::Big5}) {
+            if (encoding == TextEncoding::Big5 && name == "simplified") continue;
+            SampleText& text = texts.emplace_back(SampleText{name + " in " + Info(encoding).name, encoding, {}, {}});
+            for (std::size_t i = 0; i < utf8.size();) {
+                const auto lead = static_cast<unsigned char>(utf8[i]);
+                const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+                char32_t c = length == 1 ? lead : lead & (0x3F >> (length - 1));
+                for (std::size_t k = 1; k < length; ++k) c = c << 6 | (utf8[i + k] & 0x3F);
+                text.starts.push_back(text.bytes.size());
+                text.bytes += encoding == TextEncoding::Utf8      ? utf8.substr(i, length)
+                              : encoding == TextEncoding::Gb18030 ? Gb18030Character(c)
+                                                                  : Big5Character(c);
+                i += length;
+            }
+        }
+    }
+    return texts;
+}
+
+enum class Edit { Insert, Delete, Replace, Cut };
+constexpr const char* kEditNames[] = {"insert", "delete", "replace", "cut"};
+
+// The bytes with one change at byte at: byte inserted there or put in place of the one there, the
+// one there deleted, or all from there on cut off.
+inline std::string Changed(std::string bytes, Edit edit, std::size_t at, char byte) {
+    switch (edit) {
+    case Edit::Insert: return bytes.insert(at, 1, byte);
+    case Edit::Delete: return bytes.erase(at, 1);
+    case Edit::Replace: bytes.at(at) = byte; return bytes;
+    case Edit::Cut: return bytes.erase(at);
+    }
+    return bytes;
+}
