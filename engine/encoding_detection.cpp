@@ -98,7 +98,8 @@ Evidence Weigh(TextEncoding encoding, std::string_view span) {
 bool RuledOut(const Evidence& e) { return e.malformed * kCharactersPerMalformed > e.characters; }
 
 TextEncoding ChooseCodePage(std::string_view start) {
-    start = start.substr(0, FindZeroOrCtrlZ(start));  // the text ends there, as it will when read
+    // All of the span speaks, past a Ctrl+Z or a zero too: text mode ends the text there, but a stray
+    // one near the start must not leave too few characters to tell the code pages apart.
     const Evidence gb18030 = Weigh(TextEncoding::Gb18030, start);
     const Evidence big5 = Weigh(TextEncoding::Big5, start);
     if (RuledOut(big5)) return TextEncoding::Gb18030;
