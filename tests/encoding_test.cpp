@@ -68,9 +68,6 @@ TEST(DetectEncoding, WeighsTheEvidence) {
         {"CommonBig5InGbSymbolRows", "\xA4\xA4\xA4\xE5\xA6r\xA4\xA3\xA8\xA3", TextEncoding::Big5},  // 中文字不見
         {"ShortGb18030", "\xD7\xAA\xBB\xBB\xB4\xED\xCE\xF3", TextEncoding::Gb18030},                // 转换错误
         {"OverlongUtf8IsGb18030", "\xE0\x9F\xA1\xE0\x9F\xA1", TextEncoding::Gb18030},
-        // 佢哋啱啱喺度食緊飯，我哋嘅車停咗喺埗頭。: HKSCS pairs from leads 0x92, 0x95, 0x96, 0x9D and 0xFB.
-        {"Hkscs", "\xCA\\\x92]\x95\xDA\x95\xDA\x9D\xF6\xAB\xD7\xAD\xB9\xBA\xF2\xB6\xBA\xA1" "A\xA7\xDA\x92]\xFB" "H\xA8\xAE"
-                  "\xB0\xB1\x9D\xF7\x9D\xF6\x96\xF5\xC0Y\xA1" "C", TextEncoding::Big5},
         // Damaged pairs: 80 3C, as a converter left in a real word list, and 8F FE in place of 起.
         {"DamagedBig5", kBig5Poem + "\x80<" + kBig5Poem + "\x8F\xFE" + kBig5Poem, TextEncoding::Big5},
         {"Utf8CutInItsLastCharacter", kUtf8Text.substr(0, kUtf8Text.size() - 1), TextEncoding::Utf8},
