@@ -204,9 +204,8 @@ void LoadTime(const Input& input, double times, const char* goal) {
 // Deciding a file's encoding, DetectEncoding over all of a 100 MB file, against decoding its first
 // 64 kB once with each of the three candidates (GB18030, Big5, UTF-8). Reading the start once each
 // way is all a decision should need; the UTF-8 check, which must see a whole file to accept it, stops
-// at the first broken sequence of these files, and costs less than the UTF-8 decoding of 64 kB that
-// is counted for it. So the goal: deciding takes at most the three decodings together, however long
-// the file.
+// on these files as soon as their broken sequences are more than the rest of the first 64 kB could
+// make up for. So the goal: deciding takes at most the three decodings together, however long the file.
 void DecideTime(const Input& input, const TextEncoding (&candidates)[3]) {
     const std::string bytes = Slurp(input.file);
     const std::string_view start(bytes.data(), bytes.size() < kStart ? bytes.size() : kStart);

@@ -49,8 +49,8 @@ struct Utf8Tally {
     bool cutAtEnd = false;      // the file ends inside a sequence that was well-formed so far
 };
 // Counts the piece's sequences into tally and returns the bytes it took: without atEnd, a sequence
-// that the piece's end cuts off is left for the next piece.
-std::size_t TallyUtf8(std::string_view piece, bool atEnd, Utf8Tally& tally);
+// that the piece's end cuts off is left for the next piece. Stops once more than mostBroken are broken.
+std::size_t TallyUtf8(std::string_view piece, bool atEnd, Utf8Tally& tally, std::size_t mostBroken);
 
 // The Chinese code pages (chinese_decoders.cpp), from the Encoding Standard's indexes.
 std::size_t DecodeGb18030(std::string_view bytes, WideChar* out);

@@ -1,6 +1,7 @@
 #include "encoding_detection.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 
 namespace {
@@ -32,9 +33,9 @@ constexpr bool IsCjkPunctuation(char32_t u) {
            (u >= 0xFE30 && u <= 0xFE6F) || (u >= 0x2010 && u <= 0x2027);
 }
 
-// The points of each UTF-16 unit. A high surrogate stands for its character: beyond the BMP, an
-// ideograph of HKSCS or GB 18030.
-int Points(WideChar unit) {
+// The points of each UTF-16 unit, U+FFFD's included. A high surrogate stands for its character:
+// beyond the BMP, an ideograph of HKSCS or GB 18030.
+const std::vector<signed char>& PointsTable() {
     static const std::vector<signed char> points = [] {
         std::vector<signed char> table(0x10000);
         for (char32_t u = 0x80; u < table.size(); ++u)
@@ -59,9 +60,10 @@ int Points(WideChar unit) {
         };
         add(TextEncoding::Gb18030, 0xB0A1, 0xD7F9);
         add(TextEncoding::Big5, 0xA440, 0xC67E);
+        table[kReplacement] = kMalformed;
         return table;
     }();
-    return points[unit];
+    return points;
 }
 
 struct Evidence {
@@ -79,18 +81,20 @@ Evidence Weigh(TextEncoding encoding, std::string_view span) {
     span.remove_suffix(info.heldBack(span));  // a sequence the span's end cuts off says nothing
     std::vector<WideChar> units(span.size());
     units.resize(info.decode(span, units.data()));
-    std::vector<bool> seen(0x110000);
+    const std::vector<signed char>& points = PointsTable();
+    std::vector<std::uint64_t> seen(0x110000 / 64);
     Evidence e;
     for (std::size_t i = 0; i < units.size(); ++i) {
         char32_t c = units[i];
         if (c < 0x80 || IsLowSurrogate(c)) continue;
         ++e.characters;
         e.malformed += c == kReplacement;
-        const int points = c == kReplacement ? kMalformed : Points(units[i]);
+        const int p = points[c];
         if (IsHighSurrogate(c) && i + 1 < units.size() && IsLowSurrogate(units[i + 1]))
             c = 0x10000 + ((c - 0xD800) << 10) + (units[i + 1] - 0xDC00);
-        if (points < 0 || !seen[c]) e.points += points;
-        seen[c] = true;
+        const std::uint64_t bit = std::uint64_t{1} << (c % 64);
+        if (p < 0 || !(seen[c / 64] & bit)) e.points += p;
+        seen[c / 64] |= bit;
     }
     return e;
 }
@@ -126,15 +130,21 @@ std::size_t Feed(EncodingDetector& d, std::string_view piece, bool atEnd) {
     std::size_t used = 0;
     if (!d.pastSpan) {
         const std::string_view head = piece.substr(0, kChoiceSpan - d.start.size());
-        used = TallyUtf8(head, atEnd && head.size() == piece.size(), d.utf8);
+        // More broken sequences than all the rest of the span could make up for: not UTF-8, and
+        // the tally stops there.
+        const std::size_t mostBroken = (d.utf8.multiByte + (kChoiceSpan - d.start.size()) / 2) / kUtf8SequencesPerBrokenOne;
+        if (!d.notUtf8) used = TallyUtf8(head, atEnd && head.size() == piece.size(), d.utf8, mostBroken);
+        d.notUtf8 = d.notUtf8 || d.utf8.broken > mostBroken;
+        if (d.notUtf8) used = head.size();
         d.start.append(head.substr(0, used));
         d.pastSpan = head.size() < piece.size();  // a sequence across the span's end counts as past it
     }
     // UTF-8 is judged on all of the file, unless it is plainly not UTF-8 once the span is read.
-    if (d.pastSpan && ReadsAsUtf8(d.utf8)) used += TallyUtf8(piece.substr(used), atEnd, d.utf8);
-    if (atEnd || (d.pastSpan && !ReadsAsUtf8(d.utf8))) {
+    const auto utf8 = [&d] { return !d.notUtf8 && ReadsAsUtf8(d.utf8); };
+    if (d.pastSpan && utf8()) used += TallyUtf8(piece.substr(used), atEnd, d.utf8, SIZE_MAX);
+    if (atEnd || (d.pastSpan && !utf8())) {
         d.decided = true;
-        d.result.encoding = ReadsAsUtf8(d.utf8) && d.utf8.multiByte > 0 ? TextEncoding::Utf8 : ChooseCodePage(d.start);
+        d.result.encoding = utf8() && d.utf8.multiByte > 0 ? TextEncoding::Utf8 : ChooseCodePage(d.start);
     }
     return used;
 }

@@ -19,6 +19,7 @@ constexpr std::size_t kChoiceSpan = 64 * 1024;  // bounded, so a large file cost
 struct EncodingDetector {
     std::string start;  // the file's first bytes, up to kChoiceSpan
     Utf8Tally utf8;
+    bool notUtf8 = false;   // too many broken sequences for UTF-8, whatever follows
     bool pastSpan = false;  // the file goes on beyond the span
     bool decided = false;
     DetectedEncoding result{TextEncoding::Gb18030, 0};

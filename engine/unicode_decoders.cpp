@@ -71,7 +71,7 @@ std::size_t ReadUtf8Sequences(std::string_view bytes, WideChar* out) {
 
 }  // namespace
 
-std::size_t TallyUtf8(std::string_view bytes, bool atEnd, Utf8Tally& tally) {
+std::size_t TallyUtf8(std::string_view bytes, bool atEnd, Utf8Tally& tally, std::size_t mostBroken) {
     std::size_t pos = 0;
     while (pos < bytes.size()) {
         if (pos + 8 <= bytes.size() && IsAsciiRun(bytes.data() + pos)) {
@@ -89,6 +89,7 @@ std::size_t TallyUtf8(std::string_view bytes, bool atEnd, Utf8Tally& tally) {
         else if (s.codePoint == kInvalid) ++tally.broken;
         else if (s.length > 1) ++tally.multiByte;
         pos += s.length;
+        if (tally.broken > mostBroken) break;
     }
     return pos;
 }
