@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -79,18 +80,18 @@ struct Evidence {
 Evidence Weigh(TextEncoding encoding, std::string_view span) {
     const EncodingInfo& info = Info(encoding);
     span.remove_suffix(info.heldBack(span));  // a sequence the span's end cuts off says nothing
-    std::vector<WideChar> units(span.size());
-    units.resize(info.decode(span, units.data()));
+    const std::unique_ptr<WideChar[]> units(new WideChar[span.size()]);
+    const std::size_t count = info.decode(span, units.get());
     const std::vector<signed char>& points = PointsTable();
     std::vector<std::uint64_t> seen(0x110000 / 64);
     Evidence e;
-    for (std::size_t i = 0; i < units.size(); ++i) {
+    for (std::size_t i = 0; i < count; ++i) {
         char32_t c = units[i];
         if (c < 0x80 || IsLowSurrogate(c)) continue;
         ++e.characters;
         e.malformed += c == kReplacement;
         const int p = points[c];
-        if (IsHighSurrogate(c) && i + 1 < units.size() && IsLowSurrogate(units[i + 1]))
+        if (IsHighSurrogate(c) && i + 1 < count && IsLowSurrogate(units[i + 1]))
             c = 0x10000 + ((c - 0xD800) << 10) + (units[i + 1] - 0xDC00);
         const std::uint64_t bit = std::uint64_t{1} << (c % 64);
         if (p < 0 || !(seen[c / 64] & bit)) e.points += p;
