@@ -55,6 +55,19 @@ constexpr TrailPlaces MakeTrailPlaces(bool big5) {
 constexpr TrailPlaces kGb18030Trails = MakeTrailPlaces(false);  // 190 a row
 constexpr TrailPlaces kBig5Trails = MakeTrailPlaces(true);      // 157 a row
 
+// The character of a lead byte and the byte after it, or 0 where they are something else: a
+// four-byte sequence's start, no character, or one of Big5's pairs for two. Most of any text, so
+// small enough to be inlined where the bytes are walked.
+char32_t Gb18030Pair(unsigned char lead, unsigned char trail) {
+    const unsigned place = kGb18030Trails.place[trail];
+    return place == kNoTrail ? 0 : kIndexGb18030[(lead - 0x81u) * 190 + place];  // the index has no gaps
+}
+
+char32_t Big5Pair(unsigned char lead, unsigned char trail) {
+    const unsigned place = kBig5Trails.place[trail];
+    return place == kNoTrail ? 0 : kIndexBig5[(lead - 0x81u) * 157 + place];  // 0 where the index has none
+}
+
 Read ReadGb18030(const unsigned char* b, std::size_t left) {
     if (b[0] < 0x80) return {1, b[0]};
     if (b[0] == 0x80) return {1, 0x20AC};
@@ -67,21 +80,17 @@ Read ReadGb18030(const unsigned char* b, std::size_t left) {
         if (!IsDigit(b[3])) return {1, kNone};
         return {4, FourBytes(b)};
     }
-    const unsigned place = kGb18030Trails.place[b[1]];
-    if (place == kNoTrail) return Broken(b[1]);
-    return {2, kIndexGb18030[(b[0] - 0x81u) * 190 + place]};  // the index has a character for every pair
+    const char32_t codePoint = Gb18030Pair(b[0], b[1]);
+    return codePoint != 0 ? Read{2, codePoint} : Broken(b[1]);
 }
 
 Read ReadBig5(const unsigned char* b, std::size_t left) {
     if (b[0] < 0x80) return {1, b[0]};
     if (!IsLead(b[0])) return {1, kNone};
     if (left < 2) return {0, kNone};
+    if (const char32_t codePoint = Big5Pair(b[0], b[1])) return {2, codePoint};
     const unsigned place = kBig5Trails.place[b[1]];
-    if (place == kNoTrail) return Broken(b[1]);
-    const unsigned pointer = (b[0] - 0x81u) * 157 + place;
-    const char32_t codePoint = kIndexBig5[pointer];  // 0 where the index has none
-    if (codePoint != 0) return {2, codePoint};
-    switch (pointer) {  // the four pairs that stand for a letter and a combining mark
+    switch (place == kNoTrail ? 0 : (b[0] - 0x81u) * 157 + place) {  // a letter and a combining mark
     case 1133: return {2, 0x00CA, 0x0304};
     case 1135: return {2, 0x00CA, 0x030C};
     case 1164: return {2, 0x00EA, 0x0304};
@@ -90,7 +99,7 @@ Read ReadBig5(const unsigned char* b, std::size_t left) {
     }
 }
 
-template <Read (*ReadOne)(const unsigned char*, std::size_t)>
+template <Read (*ReadOne)(const unsigned char*, std::size_t), char32_t (*Pair)(unsigned char, unsigned char)>
 std::size_t Decode(std::string_view bytes, WideChar* out) {
     const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t n = bytes.size();
@@ -100,6 +109,17 @@ std::size_t Decode(std::string_view bytes, WideChar* out) {
             out = std::copy(b + i, b + i + 8, out);
             i += 8;
             continue;
+        }
+        if (b[i] < 0x80) {  // ASCII and the common pair, without the rest of the sequence rules
+            *out++ = b[i++];
+            continue;
+        }
+        if (IsLead(b[i]) && i + 1 < n) {
+            if (const char32_t codePoint = Pair(b[i], b[i + 1])) {
+                out = Put(codePoint, out);
+                i += 2;
+                continue;
+            }
         }
         const Read r = ReadOne(b + i, n - i);
         if (r.length == 0) {  // the bytes end inside a sequence: one U+FFFD for what is left
@@ -136,7 +156,7 @@ bool StartsBig5Sequence(unsigned char b) { return b < 0x40 || b == 0x7F || b == 
 
 }  // namespace
 
-std::size_t DecodeGb18030(std::string_view bytes, WideChar* out) { return Decode<ReadGb18030>(bytes, out); }
+std::size_t DecodeGb18030(std::string_view bytes, WideChar* out) { return Decode<ReadGb18030, Gb18030Pair>(bytes, out); }
 std::size_t HeldBackGb18030(std::string_view piece) { return HeldBack<ReadGb18030>(piece, StartsGb18030Sequence); }
-std::size_t DecodeBig5(std::string_view bytes, WideChar* out) { return Decode<ReadBig5>(bytes, out); }
+std::size_t DecodeBig5(std::string_view bytes, WideChar* out) { return Decode<ReadBig5, Big5Pair>(bytes, out); }
 std::size_t HeldBackBig5(std::string_view piece) { return HeldBack<ReadBig5>(piece, StartsBig5Sequence); }
