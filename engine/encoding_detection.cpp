@@ -73,30 +73,35 @@ struct Evidence {
     std::size_t malformed = 0;
 };
 
-// One pass over the span, read as the encoding: what its characters say for it. A character speaks
-// once, however often it comes: a wrong reading turns a table's box drawing or a repeated symbol
-// into one common character hundreds of times, and real text is told by how many different common
-// characters it uses. Penalties count each time.
-Evidence Weigh(TextEncoding encoding, std::string_view span) {
+// One pass over the span, read as the encoding (into units, room for a unit a byte): what its
+// characters say for it. A character speaks once, however often it comes: a wrong reading turns a
+// table's box drawing or a repeated symbol into one common character hundreds of times, and real
+// text is told by how many different common characters it uses. Penalties count each time.
+Evidence Weigh(TextEncoding encoding, std::string_view span, WideChar* units) {
     const EncodingInfo& info = Info(encoding);
     span.remove_suffix(info.heldBack(span));  // a sequence the span's end cuts off says nothing
-    const std::unique_ptr<WideChar[]> units(new WideChar[span.size()]);
-    const std::size_t count = info.decode(span, units.get());
-    const std::vector<signed char>& points = PointsTable();
-    std::vector<std::uint64_t> seen(0x110000 / 64);
-    Evidence e;
+    const std::size_t count = info.decode(span, units);
+    const signed char* const points = PointsTable().data();
+    // Characters seen, by their low 18 bits: planes 0 to 2 hold all but a few rare ones, and two
+    // of those that share a place only count once, which is no gain to a reading.
+    std::vector<std::uint64_t> seen(0x40000 / 64);
+    long total = 0;  // in locals, not in e: the stores to seen could be stores to e's counts
+    std::size_t characters = 0, malformed = 0;
     for (std::size_t i = 0; i < count; ++i) {
         char32_t c = units[i];
-        if (c < 0x80 || IsLowSurrogate(c)) continue;
-        ++e.characters;
-        e.malformed += c == kReplacement;
+        if (c < 0x80) continue;
         const int p = points[c];
-        if (IsHighSurrogate(c) && i + 1 < count && IsLowSurrogate(units[i + 1]))
-            c = 0x10000 + ((c - 0xD800) << 10) + (units[i + 1] - 0xDC00);
-        const std::uint64_t bit = std::uint64_t{1} << (c % 64);
-        if (p < 0 || !(seen[c / 64] & bit)) e.points += p;
-        seen[c / 64] |= bit;
+        if (c - 0xD800 < 0x800) {  // a surrogate: the pair is one character
+            if (IsLowSurrogate(c)) continue;
+            if (i + 1 < count && IsLowSurrogate(units[i + 1])) c = (0x10000 + ((c - 0xD800) << 10) + (units[i + 1] - 0xDC00)) & 0x3FFFF;
+        }
+        ++characters;
+        malformed += p == kMalformed;
+        const std::uint64_t word = seen[c / 64], bit = std::uint64_t{1} << (c % 64);
+        total += p < 0 || !(word & bit) ? p : 0;
+        seen[c / 64] = word | bit;
     }
+    const Evidence e{total, characters, malformed};
     return e;
 }
 
@@ -105,8 +110,9 @@ bool RuledOut(const Evidence& e) { return e.malformed * kCharactersPerMalformed 
 TextEncoding ChooseCodePage(std::string_view start) {
     // All of the span speaks, past a Ctrl+Z or a zero too: text mode ends the text there, but a stray
     // one near the start must not leave too few characters to tell the code pages apart.
-    const Evidence gb18030 = Weigh(TextEncoding::Gb18030, start);
-    const Evidence big5 = Weigh(TextEncoding::Big5, start);
+    const std::unique_ptr<WideChar[]> units(new WideChar[start.size()]);
+    const Evidence gb18030 = Weigh(TextEncoding::Gb18030, start, units.get());
+    const Evidence big5 = Weigh(TextEncoding::Big5, start, units.get());
     if (RuledOut(big5)) return TextEncoding::Gb18030;
     if (RuledOut(gb18030)) return TextEncoding::Big5;
     return big5.points >= gb18030.points + kBig5Margin ? TextEncoding::Big5 : TextEncoding::Gb18030;

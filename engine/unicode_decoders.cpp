@@ -83,6 +83,13 @@ std::size_t TallyUtf8(std::string_view bytes, bool atEnd, Utf8Tally& tally, std:
             ++tally.multiByte;
             continue;
         }
+        const auto lead = static_cast<unsigned char>(bytes[pos]);
+        if (lead < 0xC2) {  // ASCII, or a byte no UTF-8 sequence starts with: much of a code page file
+            tally.broken += lead >= 0x80;
+            ++pos;
+            if (tally.broken > mostBroken) break;
+            continue;
+        }
         const Sequence s = ReadUtf8(bytes, pos);
         if (s.cut && !atEnd) break;  // the next piece completes it, or shows it broken
         if (s.cut) tally.cutAtEnd = true;
