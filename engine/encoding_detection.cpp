@@ -85,7 +85,7 @@ Evidence Weigh(TextEncoding encoding, std::string_view span, WideChar* units) {
     // Characters seen, by their low 18 bits: planes 0 to 2 hold all but a few rare ones, and two
     // of those that share a place only count once, which is no gain to a reading.
     std::vector<std::uint64_t> seen(0x40000 / 64);
-    long total = 0;  // in locals, not in e: the stores to seen could be stores to e's counts
+    long total = 0;  // counted in locals: stores to seen could otherwise be stores to an Evidence's
     std::size_t characters = 0, malformed = 0;
     for (std::size_t i = 0; i < count; ++i) {
         char32_t c = units[i];
@@ -101,8 +101,7 @@ Evidence Weigh(TextEncoding encoding, std::string_view span, WideChar* units) {
         total += p < 0 || !(word & bit) ? p : 0;
         seen[c / 64] = word | bit;
     }
-    const Evidence e{total, characters, malformed};
-    return e;
+    return {total, characters, malformed};
 }
 
 bool RuledOut(const Evidence& e) { return e.malformed * kCharactersPerMalformed > e.characters; }
