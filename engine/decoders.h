@@ -45,8 +45,7 @@ std::size_t HeldBackUtf16(std::string_view piece, bool bigEndian);
 // How UTF-8 a file is, counted a piece at a time over all of it.
 struct Utf8Tally {
     std::size_t multiByte = 0;  // well-formed sequences of more than one byte
-    std::size_t broken = 0;     // sequences that are not UTF-8
-    bool cutAtEnd = false;      // the file ends inside a sequence that was well-formed so far
+    std::size_t broken = 0;     // sequences that are not UTF-8, but for one the file's end cuts off
 };
 // Counts the piece's sequences into tally and returns the bytes it took: without atEnd, a sequence
 // that the piece's end cuts off is left for the next piece. Stops once more than mostBroken are broken.

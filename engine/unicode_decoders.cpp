@@ -92,8 +92,7 @@ std::size_t TallyUtf8(std::string_view bytes, bool atEnd, Utf8Tally& tally, std:
         }
         const Sequence s = ReadUtf8(bytes, pos);
         if (s.cut && !atEnd) break;  // the next piece completes it, or shows it broken
-        if (s.cut) tally.cutAtEnd = true;
-        else if (s.codePoint == kInvalid) ++tally.broken;
+        if (s.codePoint == kInvalid) tally.broken += !s.cut;  // a file cut inside its last one: no fault
         else if (s.length > 1) ++tally.multiByte;
         pos += s.length;
         if (tally.broken > mostBroken) break;
