@@ -4,18 +4,9 @@
 # with reference strips drawn by draw_text.exe under the same Wine. Pictures and logs: build/e2e/.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-. "$root/scripts/lib/x11.sh"
-exe=$root/build/windows/shell/sundrovale.exe out=$root/build/e2e app='' pids=()
-rm -rf "$out" && mkdir -p "$out"
-# Ends what the run started, pass or fail: the display, and the program and services of the prefix.
-finish() { kill "${pids[@]}" 2>/dev/null; wineserver -k 2>/dev/null; rm -rf "$WINEPREFIX"; }
-"$root/scripts/wine-run" --prepare-only && cp -a "$root/build/wine-prefix" "$out/prefix"
-export WINEPREFIX=$out/prefix
-trap 'finish || true' EXIT
-# A crash writes its backtrace to the log instead of opening a dialog that keeps the program alive.
-printf '\n[Software\\\\Wine\\\\WineDbg] 1700000000\n"ShowCrashDialog"=dword:00000000\n' >>"$WINEPREFIX/user.reg"
-start_virtual_display && pids+=("$XVFB_PID")
-wine() { "$root/scripts/wine-run" "$@" >>"$out/wine.log" 2>&1; }
+exe=$root/build/windows/shell/sundrovale.exe out=$root/build/e2e
+. "$root/tests/e2e/lib.sh"
+e2e_start
 
 # The texts opened through the dialog, all made here. The GB 18030 file is opened on the welcome
 # text's second piece, at offset 23, so 23 characters come first, then P1 (13, three of them four-byte
@@ -27,42 +18,6 @@ P2=雨声花落知多少床前明月光疑是地上霜举头望明月低头思�
 printf '%s\r%s\n' "$U1" "$U2" >"$out/utf8.txt"
 printf '%s\n' "$B" | iconv -f UTF-8 -t BIG5 >"$out/big5.txt"
 refs=(blank '' welcome_1 欢迎使用蕨汀浮卷机 welcome_2 双击窗口暂停或者继续阅读 file_1 "$P1" file_2 "$P2" utf8 "$U1" utf8_2 "$U2" big5 "$B")
-
-usec() { printf %.0f "${1}e6"; }
-wait_until() {  # wait_until SECONDS COMMAND...: retries COMMAND until it succeeds or time is up
-  local end=$((${EPOCHREALTIME/./} + $(usec "$1"))); shift
-  until "$@"; do ((${EPOCHREALTIME/./} < end)) || return; sleep 0.1; done; }
-not() { ! "$@"; }
-fail() { echo "   FAILED: $*" >&2; import -window root "$out/failed-$n.png" || true; return 1; }
-is() {  # is WHAT EXPECTED COMMAND...: COMMAND prints EXPECTED within 3 s
-  local got; for _ in {1..30}; do got=$("${@:3}") && [ "$got" = "$2" ] && return; sleep 0.1; done
-  fail "$1 is \"$got\", not \"$2\""; }
-geom() { xwininfo -id "${1:-$strip}" | awk '/Absolute upper-left|^ *(Width|Height):/ { v = v s $NF; s = " " } END { print v }'; }
-opacity() { xprop -id "$strip" _NET_WM_WINDOW_OPACITY | awk -F' = ' '{ print $2 / 16843009 }'; }
-windows() { xdotool search --onlyvisible "$@" | wc -l; }
-popup() {  # popup CLASS: where the visible window of that X class without a name, a popup menu, is
-  for id in $(xdotool search --onlyvisible --class "^$1\$"); do [ -n "$(xdotool getwindowname "$id")" ] || { geom "$id"; return; }; done
-  false; }
-aim() { read -r cx cy _ < <(geom); cx=$((cx + 20)) cy=$((cy + 15)); xdotool mousemove "$cx" "$cy" "$@"; }
-
-launch() {  # starts the program, ending one a failed step left running, and waits for its strip
-  [ -z "$app" ] || { kill "$app" && wait "$app"; } 2>/dev/null
-  "$root/scripts/wine-run" "$exe" >>"$out/wine.log" 2>&1 & app=$! && pids+=("$app")
-  strip=$(wait_for_window Sundrovale 60) && mark=${EPOCHREALTIME/./} || fail "no strip within 60 s"; }
-ends() {  # ends HOW: the program ends within 10 s with exit code 0
-  wait_until 10 not kill -0 "$app" 2>/dev/null || fail "still running 10 s after $1" || return
-  wait "$app" || fail "exit code $? after $1"; }
-
-same() { [ "$(compare -metric AE -fuzz 10% "$1" "$2" null: 2>&1)" -le 10 ] 2>/dev/null; }
-shows() {  # shows REF: the strip matches the reference strip REF, cut to the strip's width
-  local x y w h; read -r x y w h < <(geom)
-  screenshot "$out/now.png" "${w}x${h}+$x+$y" && same "$out/now.png" "$out/ref-$1.png[${w}x${h}+0+0]"; }
-keep() { cp "$out/now.png" "$out/$n-$1.png"; fail "$2 (see $n-$1.png)"; }
-piece() {  # piece REF SECONDS: the strip shows REF within SECONDS; gap is the time since the last
-  wait_until "$2" shows "$1" || keep "not-$1" "no $1 within $2 s" || return
-  gap=$((${EPOCHREALTIME/./} - mark)) mark=${EPOCHREALTIME/./}; }
-took() { ((gap >= $(usec "$1") && gap <= $(usec "$2"))) || fail "$((gap / 1000)) ms since the last piece, not $1 to $2 s"; }
-holds() { ! wait_until "$2" not shows "$1" || keep "lost-$1" "the strip left $1"; }
 
 draw_references() {  # pictures of the reference strips and of a menu of the .rc's labels
   local labels texts=() i
@@ -77,23 +32,12 @@ start_state() {
   { wait_until 3 shows blank || keep start "the strip is not blank"; } && is place "100 100 250 30" geom &&
     is opacity 100 opacity && is "windows titled Sundrovale" 1 windows --name '^Sundrovale$' &&
     { xprop -id "$strip" _NET_WM_STATE | grep -q _ABOVE || fail "the strip is not on top"; }; }
-menu_up() { popup sundrovale.exe >/dev/null; }
-dialog() { xdotool search --onlyvisible --name '^打开$' >/dev/null; }
-rclick() { aim click 3 && wait_until 5 menu_up || fail "no menu after a right-click"; }
-menu() { rclick && xdotool key --delay 30 "$@" && { wait_until 5 not menu_up || fail "the menu stayed after $*"; }; }
 menu_shown() {  # the menu opens at the click and looks like the reference
   rclick && is "the menu's corner" "$cx $cy" eval 'popup sundrovale.exe | cut -d" " -f1-2' || return
   local x y w h; read -r x y w h < <(popup sundrovale.exe)
   wait_until 3 eval 'screenshot "$out/menu.png" "${w}x${h}+$x+$y" && same "$out/menu.png" "$out/ref-menu.png"' ||
     fail "the menu differs from the reference (menu.png, ref-menu.png)" || return
   xdotool key Escape && wait_until 5 not menu_up; }
-width() { local w=$1; shift; menu "$@" Return && is size "$w 30" eval 'geom | cut -d" " -f3-'; }
-up='Down Down Down Down' down='Down Down Down Down Down'
-choose() {  # choose FILE [KEY]: opens the dialog from the menu, types the file's Wine path if any, and Enter (or KEY)
-  rclick && xdotool key Down Return && { wait_until 10 dialog || fail "no open dialog"; } || return
-  sleep 0.5  # the name box takes the keyboard a moment after the dialog shows; X cannot tell when
-  { [ -z "$1" ] || xdotool type --delay 5 "Z:${1//\//\\}"; } && xdotool key "${2:-Return}"
-  wait_until 10 not dialog || fail "the dialog stayed open"; }
 alt_keys() {
   local before; before="$(geom) $(opacity)"
   aim click 1 && xdotool key --delay 100 alt+question alt+slash && holds welcome_2 1 &&
@@ -112,12 +56,7 @@ soak() {  # soak WARM N KB: opacity up and down in turn, WARM times, then N time
   echo "   resident memory: $kb kB after $1 commands, $(rss) kB after $2 more"
   (($(rss) - kb <= $3)) || fail "memory grew by $(($(rss) - kb)) kB"; }
 
-passed=0 failed=0 n=0 skip=''
-while IFS='|' read -r name step <&3; do
-  n=$((n + 1)) t=$SECONDS
-  [[ $step != *launch* ]] || skip=''; echo "-- $n. $name${skip:+: skipped after a failure}"
-  if [ -z "$skip" ] && eval "$step"; then passed=$((passed + 1)); echo "   ok ($((SECONDS - t)) s)"; else failed=$((failed + 1)) skip=1; fi
-done 3<<'EOF'
+run_steps <<'EOF'
 wine passes exit codes through | code=0; wine cmd /c exit 3 || code=$?; [ $code = 3 ] || fail "wine gave $code for 3"
 reference strips and menu, the menu from the .rc | draw_references
 one blank strip, 250x30 at 100,100, on top, opacity 100 | launch && start_state
@@ -141,5 +80,3 @@ the Close command ends the program with exit code 0 | menu x && ends "the Close 
 started afresh and paused, memory stays flat over 60 menu commands | launch && aim click --repeat 2 --delay 80 1 && soak 20 60 32
 closing the window from outside ends it with exit code 0 | wine taskkill /IM sundrovale.exe && ends taskkill
 EOF
-echo "$passed passed, $failed failed"
-[ "$failed" = 0 ]
