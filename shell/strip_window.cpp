@@ -120,7 +120,7 @@ void ApplyAppearance(HWND window) {
     SegmentLengthForWidth(gSettings);
 }
 
-BOOL ChooseTextFile() {
+BOOL ChooseTextFile(FileDialog dialog) {
     gOpenFileRecord.lStructSize = sizeof(gOpenFileRecord);
     gOpenFileRecord.hwndOwner = nullptr;  // unowned: the strip keeps reading while the dialog is open
     gOpenFileRecord.lpstrFilter = kTextFileFilter;
@@ -132,14 +132,15 @@ BOOL ChooseTextFile() {
     gOpenFileRecord.lpstrInitialDir = nullptr;
     gOpenFileRecord.lpstrTitle = nullptr;
     // A reading aid that stores nothing leaves no trail of the files read in Recent Items either.
-    gOpenFileRecord.Flags = OFN_PATHMUSTEXIST | OFN_DONTADDTORECENT;
+    // A mistyped name is refused in the dialog, as in other programs, so it cannot wipe the text on show.
+    gOpenFileRecord.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_DONTADDTORECENT;
     gOpenFileRecord.lpstrDefExt = kDefaultExtension;
     CapFileNameUnderWine(gOpenFileRecord);
     // A cancel or a failure leaves the path as it was: after FNERR_BUFFERTOOSMALL the dialog would
     // have left the size it needed in the buffer, and the next dialog would start from that.
     wchar_t before[MAX_PATH];
     std::copy(std::begin(gPathBuffer), std::end(gPathBuffer), before);
-    const BOOL chosen = GetOpenFileNameW(&gOpenFileRecord);
+    const BOOL chosen = dialog(&gOpenFileRecord);
     if (!chosen) std::copy(std::begin(before), std::end(before), gPathBuffer);
     return chosen;
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include <commdlg.h>
 
 // The strip's window procedure: the timer advances the text, the right-click menu carries the
 // commands, a double-click pauses and resumes, a left-button drag moves the strip.
@@ -8,5 +9,7 @@ LRESULT CALLBACK StripWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 // Pushes the strip settings to the window: layered opacity, width and height, segment length.
 void ApplyAppearance(HWND window);
 
-// Shows the open-file dialog on the shared path buffer; true when a file name was chosen.
-BOOL ChooseTextFile();
+// Shows the open-file dialog on the shared path buffer; true when a file name was chosen. A test
+// passes a dialog of its own.
+using FileDialog = BOOL(WINAPI*)(OPENFILENAMEW*);
+BOOL ChooseTextFile(FileDialog dialog = GetOpenFileNameW);
