@@ -17,11 +17,16 @@ P2=雨声花落知多少床前明月光疑是地上霜举头望明月低头思�
 { printf '%s' "千山鸟飞绝万径人踪灭孤舟蓑笠翁独钓寒江雪独坐幽$P1${P2}春来发几枝" | iconv -f UTF-8 -t GB18030; printf '\xff\r\n\xd6'; } >"$out/gb18030.txt"
 printf '%s\r%s\n' "$U1" "$U2" >"$out/utf8.txt"
 printf '%s\n' "$B" | iconv -f UTF-8 -t BIG5 >"$out/big5.txt"
+# The menu's labels, as the resource script lists them and the strip shows them. The steps pick each
+# command by its label (the width commands by where the .rc puts the label, the others by the access
+# key in it) and check what it does as the user's guide (docs/README.txt) says:
+#   打开文件...  opens the file dialog     增加透明度(&q)  more opaque     减小透明度(&a)  more transparent
+#   宽度增加     wider                     宽度减小        narrower        关闭程序(&x)    ends the program
+mapfile -t labels < <(sed -n '/^ *MENUITEM/{s/^[^"]*"//; s/".*//; s/\\t/\t/g; p}' "$root/shell/resources/sundrovale.rc")
 refs=(blank '' welcome_1 欢迎使用蕨汀浮卷机 welcome_2 双击窗口暂停或者继续阅读 file_1 "$P1" file_2 "$P2" utf8 "$U1" utf8_2 "$U2" big5 "$B")
 
 draw_references() {  # pictures of the reference strips and of a menu of the .rc's labels
-  local labels texts=() i
-  mapfile -t labels < <(sed -n '/^ *MENUITEM/{s/^[^"]*"//; s/".*//; s/\\t/\t/g; p}' "$root/shell/resources/sundrovale.rc")
+  local texts=() i
   for ((i = 1; i < ${#refs[@]}; i += 2)); do texts+=("${refs[i]}"); done
   wine "$root/build/windows/tests/e2e/draw_text.exe" 400 300 "${texts[@]}" --menu "${labels[@]}" &
   wait_until 30 eval 'read -r x y w h < <(popup draw_text.exe) && screenshot "$out/ref-menu.png" "${w}x${h}+$x+$y" &&
@@ -46,15 +51,43 @@ drag() {  # presses the left button on the strip, moves by 60,40 in small steps,
   local x y w h; read -r x y w h < <(geom) && aim mousedown 1 &&
     xdotool $(for s in {1..20}; do echo mousemove $((cx + 3 * s)) $((cy + 2 * s)) sleep 0.02; done) mouseup 1
   is place "$((x + 60)) $((y + 40)) $w $h" geom && shows welcome_2; }
+at() {  # at LABEL: the keys that reach LABEL in the menu
+  local i; for i in "${!labels[@]}"; do [ "${labels[i]}" != "$1" ] || { printf 'Down %.0s' $(seq 0 "$i"); return; }; done
+  fail "the menu has no $1" >&2; echo Escape; return 1; }
+picture() { import -window "$strip" rgb:- | md5sum; }
+next_piece() {  # waits up to 7 s for the strip to show something else; tick is when it did
+  local before end=$((${EPOCHREALTIME/./} + 7000000)); before=$(picture)
+  until [ "$(picture)" != "$before" ]; do ((${EPOCHREALTIME/./} < end)) || { fail "no new piece within 7 s"; return; }; done
+  tick=${EPOCHREALTIME/./}; }
+rhythm() {  # four intervals between pieces, one of them from a resume after a short pause: 4.5 s on average
+  local t0 t1 t2 resumed t3 t4 mean
+  next_piece && t0=$tick && next_piece && t1=$tick && next_piece && t2=$tick || return
+  aim click --repeat 2 --delay 80 1 && sleep 1 && aim click --repeat 2 --delay 80 1 && resumed=${EPOCHREALTIME/./}
+  next_piece && t3=$tick && next_piece && t4=$tick || return
+  mean=$(((t1 - t0 + t2 - t1 + t3 - resumed + t4 - t3) / 4000))
+  echo "   intervals $(((t1 - t0) / 1000)), $(((t2 - t1) / 1000)), $(((t3 - resumed) / 1000)), $(((t4 - t3) / 1000)) ms; mean $mean ms"
+  ((mean >= 4300 && mean <= 4700)) || fail "the pieces come every $mean ms on average, not 4500 ± 200"; }
+refused() {  # refused NAME: the dialog says a typed NAME does not exist; the user closes the message and cancels
+  local shown; shown=$(windows --class '^sundrovale.exe$')  # the strip, the menu gone
+  rclick && xdotool key Down Return && { wait_until 10 dialog || fail "no open dialog"; } || return
+  sleep 0.5 && xdotool type --delay 5 "Z:${1//\//\\}" && xdotool key Return
+  wait_until 5 eval '(($(windows --class "^sundrovale.exe$") == shown + 2))' || fail "no message that the file does not exist" || return
+  xdotool key Return && wait_until 5 eval '(($(windows --class "^sundrovale.exe$") == shown + 1))' && xdotool key Escape &&
+    { wait_until 10 not dialog || fail "the dialog stayed open"; }; }
 rss() { awk '/^RssAnon/ { print $2 }' "/proc/$app/status"; }
-soak() {  # soak WARM N KB: opacity up and down in turn, WARM times, then N times: memory grows KB at most
-  local i kb
+# Menus the strip holds: Wine's GetGuiResources is a stub that counts nothing, so its menu trace
+# (WINEDEBUG=trace+menu for this one process) counts each menu made and destroyed.
+menus() { awk '/:trace:menu:create_menu return/ { held[$NF] } /:trace:menu:NtUserDestroyMenu \(0x/ { delete held[substr($NF, 2, length($NF) - 2)] }
+  END { print length(held) }' "$out/wine.log"; }
+soak() {  # soak WARM N KB: opacity up and down in turn, WARM times, then N times: memory grows KB at most, menus not at all
+  local i kb held
   for ((i = 1; i <= $1 + $2; i++)); do
-    ((i != $1 + 1)) || kb=$(rss)
+    ((i != $1 + 1)) || kb=$(rss) held=$(menus)
     if ((i % 2)); then menu q && is opacity 150 opacity; else menu a && is opacity 100 opacity; fi || return
   done
-  echo "   resident memory: $kb kB after $1 commands, $(rss) kB after $2 more"
-  (($(rss) - kb <= $3)) || fail "memory grew by $(($(rss) - kb)) kB"; }
+  echo "   resident memory: $kb kB after $1 commands, $(rss) kB after $2 more; menus held: $held, then $(menus)"
+  (($(rss) - kb <= $3)) || fail "memory grew by $(($(rss) - kb)) kB" || return
+  (($(menus) == held)) || fail "$(($(menus) - held)) more menus held after $2 commands"; }
 
 run_steps <<'EOF'
 wine passes exit codes through | code=0; wine cmd /c exit 3 || code=$?; [ $code = 3 ] || fail "wine gave $code for 3"
@@ -64,19 +97,20 @@ the first piece about 4.5 s after the start | piece welcome_1 8 && took 3.8 6.5
 the next piece one tick later | piece welcome_2 7 && took 3.8 5.5
 a double-click on the second piece pauses it over a tick | aim click --repeat 2 --delay 80 1 && holds welcome_2 5.5
 the menu opens at the click, with the .rc's labels | menu_shown
-opacity up one step | menu q && is opacity 150 opacity
+增加透明度(q) makes it more opaque, one step | menu q && is opacity 150 opacity
 Alt+? and Alt+/ change nothing | alt_keys
 a drag moves the strip by the drag distance | drag
 a GB 18030 file opened on the second piece shows at once, from offset 23 | choose "$out/gb18030.txt" && piece file_1 2
-widening resizes at once; the piece stays until the next tick | width 450 $up && width 650 $up && width 850 $up && piece file_1 2
+宽度增加 widens the strip at once; the piece stays until the next tick | wider=$(at 宽度增加) && width 450 $wider && width 650 $wider && width 850 $wider && piece file_1 2
 a double-click resumes: the next tick cuts 52 characters | aim click --repeat 2 --delay 80 1 && piece file_2 6.5 && aim click --repeat 2 --delay 80 1
 a cancelled open keeps the piece | choose '' Escape && holds file_2 1
-narrowing resizes at once | width 650 $down && shows file_2
+宽度减小 narrows it at once | width 650 $(at 宽度减小) && shows file_2
 a UTF-8 file opens; its piece ends in a lone CR, not drawn | choose "$out/utf8.txt" && piece utf8 2
 Enter in the next dialog reopens the last file, reading on from the offset | choose '' Return && piece utf8_2 2
 a Big5 file opens | choose "$out/big5.txt" && piece big5 2
-a 280-character name typed into the dialog does no harm | choose "$out/$(printf 'x%.0s' {1..280}).txt" && menu Escape
-the Close command ends the program with exit code 0 | menu x && ends "the Close command"
-started afresh and paused, memory stays flat over 60 menu commands | launch && aim click --repeat 2 --delay 80 1 && soak 20 60 32
+a mistyped name, 280 characters long, is refused; the piece on show stays | refused "$out/$(printf 'x%.0s' {1..280}).txt" && piece big5 3 && holds big5 1
+关闭程序(x) ends the program with exit code 0 | menu x && ends "the Close command"
+started afresh, a piece every 4.5 s, across a pause and resume too | WINEDEBUG=trace+menu launch && rhythm
+paused, memory and menus held stay flat over 60 menu commands; 减小透明度(a) more transparent | aim click --repeat 2 --delay 80 1 && soak 20 60 32
 closing the window from outside ends it with exit code 0 | wine taskkill /IM sundrovale.exe && ends taskkill
 EOF
