@@ -22,6 +22,8 @@ has() {  # has TEXT OPTION PART...: each PART is in TEXT, matched as grep's OPTI
 number="${version//./, }, 0"
 has "$rc" x "FILEVERSION $number" "PRODUCTVERSION $number" '103, "Sundrovale"' '109, "SUNDROVALE"'
 has "$strings" x "VALUE \"FileVersion\", \"$version\"" "VALUE \"ProductVersion\", \"$version\"" 'VALUE "ProductName", "Sundrovale"'
+# Task Manager and the file's properties name the program by its FileDescription.
+has "$strings" x 'VALUE "FileDescription", "Sundrovale reading strip"'
 has "$manifest" '' "name=\"Sundrovale\" version=\"$version.0\"" 'level="asInvoker" uiAccess="false"' \
   'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"' \
   '<supportedOS Id="{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"/>' '<supportedOS Id="{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}"/>' \
