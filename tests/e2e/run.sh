@@ -86,8 +86,8 @@ soak() {  # soak WARM N KB: opacity up and down in turn, WARM times, then N time
     if ((i % 2)); then menu q && is opacity 150 opacity; else menu a && is opacity 100 opacity; fi || return
   done
   echo "   resident memory: $kb kB after $1 commands, $(rss) kB after $2 more; menus held: $held, then $(menus)"
-  (($(rss) - kb <= $3)) || fail "memory grew by $(($(rss) - kb)) kB" || return
-  (($(menus) == held)) || fail "$(($(menus) - held)) more menus held after $2 commands"; }
+  (($(menus) == held)) || fail "$(($(menus) - held)) more menus held after $2 commands" || return
+  (($(rss) - kb <= $3)) || fail "memory grew by $(($(rss) - kb)) kB"; }
 
 run_steps <<'EOF'
 wine passes exit codes through | code=0; wine cmd /c exit 3 || code=$?; [ $code = 3 ] || fail "wine gave $code for 3"
