@@ -15,7 +15,8 @@ constexpr std::size_t kUtf8SequencesPerBrokenOne = 8;
 // Evidence for a reading of the code pages, in points a character. Chinese text is made mostly of
 // a few thousand characters; the wrong code page turns them into rarer ones, symbols and errors.
 constexpr int kFirstLevelHanzi = 10;  // GB 2312's or Big5's first level: most of any Chinese text
-constexpr int kOtherHanzi = 4;        // rarer ideographs, HKSCS's among them: real, but a wrong reading makes many
+constexpr int kOtherHanzi = 2;        // rarer ideographs, HKSCS's among them: real, but a wrong reading makes many
+                                      // (Big5's reading of GB text out of step after a lost byte most of all)
 constexpr int kCjkPunctuation = 2;    // full-width punctuation and CJK symbols: every text has some
 constexpr int kPrivateUse = -10;      // user-defined characters: almost never in files, often in a wrong reading
 constexpr int kMalformed = -60;       // no character: a damaged file has a few, a wrong reading many

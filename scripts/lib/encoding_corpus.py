@@ -37,10 +37,11 @@ PACKAGES = ["manpages-zh", "fortunes-zh", "maint-guide-zh-cn", "maint-guide-zh-t
 HK_PACKAGES = ["libglib2.0-data", "libgtk2.0-common", "libgtk-3-common", "gsettings-desktop-schemas",
                "iso-codes", "at-spi2-common"]
 
-PLAIN, OUTSIDE, DAMAGED, CUT, NEWER_PAIRS = "plain", "outside", "damaged", "cut", "newer-pairs"
+PLAIN, OUTSIDE, DAMAGED, CUT, NEWER_PAIRS, SLIPPED = "plain", "outside", "damaged", "cut", "newer-pairs", "slipped"
 # Class: (files, script of the texts it is cut from (None: any), encoder, what is done to the slice,
 # fewest and most Chinese characters). OUTSIDE slices each hold a character that the encoder's
 # narrower sibling lacks: GB18030's four-byte characters, Big5-HKSCS's characters beyond code page 950.
+# SLIPPED: short Simplified texts out of step after one lost byte or one extra lead byte.
 CLASSES = {
     "cp936-simplified": (120, "simplified", "gbk", PLAIN, 12, 30000),
     "cp936-traditional": (100, "traditional", "gbk", PLAIN, 12, 30000),
@@ -53,6 +54,9 @@ CLASSES = {
     "utf8-damaged": (40, None, "utf-8", DAMAGED, 50, 30000),
     "utf8-cut": (30, None, "utf-8", CUT, 50, 30000),
     "gb18030-newer-pairs": (40, "simplified", "gbk", NEWER_PAIRS, 12, 30000),
+    "cp936-short-slipped": (600, "simplified", "gbk", SLIPPED, 40, 600),
+    # Three damaged spots in fifty characters are still Big5: few enough to read on.
+    "big5-damaged-short": (200, "traditional", "cp950", DAMAGED, 50, 150),
 }
 # Short slices, so that the rule "no code page 936 file of real text with 4 Chinese characters or more
 # is read as Big5 or UTF-8" is seen over many files.
@@ -247,6 +251,17 @@ def damage(rng, pieces, encoder):
                 pieces[i] = (pieces[i][0][:1] + ascii.encode(), REPLACEMENT + ascii)
         done.append(kind)
     return done
+
+
+def slip(rng, pieces):
+    """One byte of a two-byte character lost, or one extra lead byte before a character: the bytes
+    after it pair up out of step, up to the next ASCII byte. The text it reads as is the decoder's.
+    Not at the file's start, where a lead byte could make a byte-order mark."""
+    i = rng.choice([i for i, (data, _) in enumerate(pieces) if i > 0 and len(data) == 2])
+    if rng.randrange(2):
+        pieces[i] = (pieces[i][0][rng.randrange(2)].to_bytes(1, "big"), None)
+    else:
+        pieces.insert(i, (bytes([rng.randrange(0x81, 0xFF)]), None))
 
 
 def cut(rng, pieces):
@@ -449,8 +464,12 @@ def make(folder, classes, seed, docs, indexes):
                 cut(rng, pieces)
             elif kind == NEWER_PAIRS:
                 insert_pairs(rng, pieces, pairs)
+            elif kind == SLIPPED:
+                slip(rng, pieces)
             data = b"".join(p for p, _ in pieces)
-            expected = "".join(t for _, t in pieces)
+            expected = "".join(t for _, t in pieces) if kind != SLIPPED else decoded(data, encoder, indexes)
+            if expected is None:
+                sys.exit(f"{name}: its texts are the Encoding Standard's reading, and the indexes are not at hand")
             if kind in (DAMAGED, CUT):
                 broken = expected.count(REPLACEMENT) - text.count(REPLACEMENT)
                 assert 1 <= broken <= 3 and (kind == DAMAGED or expected.endswith(REPLACEMENT)), name
@@ -478,6 +497,7 @@ def main():
     indexes = load_indexes()
     if sys.argv[2:] == ["--stress"]:
         make(os.path.join(folder, "stress"), STRESS_CLASSES, 20261208, docs, indexes)
+
     else:
         make(os.path.join(folder, "corpus"), CLASSES, 20261207, docs, indexes)
 
