@@ -26,6 +26,40 @@ has "$manifest" '' "name=\"Sundrovale\" version=\"$version.0\"" 'level="asInvoke
   'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"' \
   '<supportedOS Id="{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"/>' '<supportedOS Id="{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}"/>' \
   '<supportedOS Id="{1f676c76-80e1-4239-95bb-83d0f6d0da78}"/>' '<supportedOS Id="{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"/>'
+# Both icon groups hold an image of every size Windows asks for, each read whole: a bitmap of the listed
+# size and depth with its colours, pixels and mask, or at 256 a PNG whose pixels all inflate.
+res=$(mktemp) && trap 'rm -f "$res"' EXIT && "$1" -i "$exe" -O res -o "$res"
+python3 -c '
+import struct, sys, zlib
+data, at, res, bad = open(sys.argv[1], "rb").read(), 0, {}, []
+def field(at):  # a resource type or name: an ordinal, or a zero-ended UTF-16 string
+    if data[at:at + 2] == b"\xff\xff": return struct.unpack_from("<H", data, at + 2)[0], at + 4
+    end = at
+    while data[end:end + 2] != b"\0\0": end += 2
+    return data[at:end], end + 2
+while at < len(data):
+    size, header = struct.unpack_from("<II", data, at)
+    kind, name = field(at + 8); name = field(name)[0]
+    res[kind, name] = data[at + header:at + header + size]
+    at += header + size + (-size % 4)
+stride = lambda size, bits: (size * bits + 31) // 32 * 4
+for group in (107, 108):
+    g, sizes = res[14, group], []
+    for i in range(struct.unpack_from("<H", g, 4)[0]):
+        w, _, _, _, _, bits, length, index = struct.unpack_from("<BBBBHHIH", g, 6 + 14 * i)
+        image, size = res[3, index], w or 256
+        if image[:8] == b"\x89PNG\r\n\x1a\n":
+            pixels = zlib.decompress(image[image.index(b"IDAT") + 4:])
+            whole = struct.unpack_from(">II", image, 16) == (size, size) and len(pixels) == size * (1 + 4 * size)
+        else:
+            colours = 4 << bits if bits <= 8 else 0
+            whole = struct.unpack_from("<IiiHH", image) == (40, size, 2 * size, 1, bits) and \
+                len(image) == 40 + colours + size * (stride(size, bits) + stride(size, 1))
+        sizes.append(size)
+        if not whole or len(image) != length: bad.append(f"icon {group}: its {size}x{size} image at {bits} bits")
+    if set(sizes) != {16, 20, 24, 32, 40, 48, 64, 256}: bad.append(f"icon {group} holds sizes {sorted(set(sizes))}")
+print(*bad, sep="\n", file=sys.stderr)
+sys.exit(bool(bad))' "$res" || missing=1
 # Windows refuses to start a program whose manifest is not well-formed XML.
 python3 -c 'import sys, xml.dom.minidom as dom; dom.parseString(sys.stdin.read().replace("\\n", ""))' <<<"$manifest" ||
   { echo "the manifest is not well-formed XML" >&2; missing=1; }
