@@ -2,7 +2,8 @@
 // `draw_text X Y TEXT... --menu LABEL...` shows each TEXT as the strip draws it, in an 850-pixel
 // strip at (X, Y), (X, Y + 40)..., then a popup menu of the LABELs at (20, Y) until it is dismissed.
 // `--dpi D` before some TEXTs draws those as the strip does at D DPI: every figure, the gap between
-// strips included, scaled by D / 96, and in the strip's font for D.
+// strips included, scaled by D / 96, and in the strip's font for D. Without it, the text keeps the
+// device context's default font, as the strip's must at 96 DPI on a 96 DPI system.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -44,14 +45,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     HWND strip = nullptr;
     Reference* strips = new Reference[count];
     UINT dpi = USER_DEFAULT_SCREEN_DPI;
+    bool ownFont = false;
     int i = 3, y = _wtoi(arg[2]);
     for (; i < count && lstrcmpW(arg[i], L"--menu") != 0; ++i) {
         if (lstrcmpW(arg[i], L"--dpi") == 0 && i + 1 < count) {
             dpi = _wtoi(arg[++i]);
+            ownFont = true;
             continue;
         }
         const auto scaled = [dpi](int logical) { return MulDiv(logical, dpi, USER_DEFAULT_SCREEN_DPI); };
-        strips[i] = {arg[i], dpi, MakeStripFont(dpi)};
+        strips[i] = {arg[i], dpi, ownFont ? MakeStripFont(dpi) : nullptr};
         strip = CreateWindowExW(WS_EX_TOPMOST, windowClass.lpszClassName, L"reference", WS_POPUP, _wtoi(arg[1]), y,
                                 scaled(850), scaled(kStripHeight), nullptr, nullptr, instance, nullptr);
         y += scaled(40);
