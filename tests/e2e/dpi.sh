@@ -40,18 +40,15 @@ moved() {  # moved DPI LEFT TOP RIGHT BOTTOM: WM_DPICHANGED to DPI, with that re
     { wait_until 3 drawn "$1" || keep "moved-$1" "the piece is not redrawn as drawn at $1 DPI"; }; }
 
 run_steps <<'EOF_STEPS'
-120 DPI: the piece drawn for 120 DPI has 9 characters 20 pixels wide | at 120 120
-120 DPI: the strip opens 313x38 at 125,125 | launch && is place "125 125 313 38" geom
+120 DPI: the reference piece has 9 characters 20 pixels wide; the strip opens 313x38 at 125,125 | at 120 120 && launch && is place "125 125 313 38" geom
 120 DPI: its first piece, pixel for pixel | first 120
 120 DPI: each width step | widths 120
-144 DPI: pieces drawn for 144, 192 and 96 DPI, their characters 24, 32 and 16 pixels wide | at 144 144 192 96
-144 DPI: the strip opens 375x45 at 150,150 | launch && is place "150 150 375 45" geom
+144 DPI: reference pieces for 144, 192 and 96 DPI, 24, 32 and 16 pixels a character; the strip opens 375x45 at 150,150 | at 144 144 192 96 && launch && is place "150 150 375 45" geom
 144 DPI: its first piece, pixel for pixel | first 144
 144 DPI: each width step | widths 144
 moved onto a 192 DPI monitor: takes the suggested place and size, redraws for 192 DPI | moved 192 100 300 1800 360
 then onto a 96 DPI monitor: the same for 96 DPI, in the 16-pixel font, not the default | moved 96 400 700 1250 730
-192 DPI: the piece drawn for 192 DPI has 9 characters 32 pixels wide | at 192 192
-192 DPI: the strip opens 500x60 at 200,200 | launch && is place "200 200 500 60" geom
+192 DPI: the reference piece has 9 characters 32 pixels wide; the strip opens 500x60 at 200,200 | at 192 192 && launch && is place "200 200 500 60" geom
 192 DPI: its first piece, pixel for pixel | first 192
 192 DPI: each width step | widths 192
 EOF_STEPS
