@@ -17,13 +17,13 @@ at() {  # at DPI REFDPI...: sets the DPI new processes see, and draws the first 
   local d y=800 em ink args=()
   for d; do args+=(--dpi "$d" "$piece"); done
   wine "$bin/draw_text.exe" 400 $y "${args[@]}" --menu x &
-  wait_until 30 eval 'popup draw_text.exe >/dev/null' || fail "no reference strips" || return
+  wait_until 30 eval 'popup draw_text.exe >/dev/null' || { kill $!; fail "no reference strips"; } || return
+  for d; do screenshot "$out/ref-$d.png" "$(px 850 "$d")x$(px 30 "$d")+400+$y" && y=$((y + $(px 40 "$d"))); done
+  xdotool key Escape && wait_until 10 not kill -0 $! 2>/dev/null || return
   for d; do  # each reference's characters are an em of 16 logical pixels wide
-    screenshot "$out/ref-$d.png" "$(px 850 "$d")x$(px 30 "$d")+400+$y" && y=$((y + $(px 40 "$d")))
     em=$(px 16 "$d") ink=$(convert "$out/ref-$d.png" -trim -format %w info:)
     ((ink > 8 * em && ink <= 9 * em)) || fail "at $d DPI the piece is $ink pixels wide, not 9 characters of $em" || return
-  done
-  xdotool key Escape && wait_until 10 not kill -0 $! 2>/dev/null; }
+  done; }
 drawn() {  # drawn DPI: the strip shows the piece exactly as the reference for DPI, cut to the strip's size
   local x y w h; read -r x y w h < <(geom)
   screenshot "$out/now.png" "${w}x${h}+$x+$y" &&
