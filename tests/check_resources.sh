@@ -36,40 +36,16 @@ for name in shcore.dll GetDpiForWindow GetDpiForSystem GetDpiForMonitor SystemPa
   SetThreadDpiAwarenessContext SetProcessDpiAwareness; do
   ! grep -qiw "$name" <<<"$imports" || { echo "the exe imports $name, which Windows 7 lacks" >&2; missing=1; }
 done
-# Both icon groups hold an image of every size Windows asks for, each read whole: a bitmap of the listed
-# size and depth with its colours, pixels and mask, or at 256 a PNG whose pixels all inflate.
-res=$(mktemp) && trap 'rm -f "$res"' EXIT && "$1" -i "$exe" -O res -o "$res"
-python3 -c '
-import struct, sys, zlib
-data, at, res, bad = open(sys.argv[1], "rb").read(), 0, {}, []
-def field(at):  # a resource type or name: an ordinal, or a zero-ended UTF-16 string
-    if data[at:at + 2] == b"\xff\xff": return struct.unpack_from("<H", data, at + 2)[0], at + 4
-    end = at
-    while data[end:end + 2] != b"\0\0": end += 2
-    return data[at:end], end + 2
-while at < len(data):
-    size, header = struct.unpack_from("<II", data, at)
-    kind, name = field(at + 8); name = field(name)[0]
-    res[kind, name] = data[at + header:at + header + size]
-    at += header + size + (-size % 4)
-stride = lambda size, bits: (size * bits + 31) // 32 * 4
-for group in (107, 108):
-    g, sizes = res[14, group], []
-    for i in range(struct.unpack_from("<H", g, 4)[0]):
-        w, _, _, _, _, bits, length, index = struct.unpack_from("<BBBBHHIH", g, 6 + 14 * i)
-        image, size = res[3, index], w or 256
-        if image[:8] == b"\x89PNG\r\n\x1a\n":
-            pixels = zlib.decompress(image[image.index(b"IDAT") + 4:])
-            whole = struct.unpack_from(">II", image, 16) == (size, size) and len(pixels) == size * (1 + 4 * size)
-        else:
-            colours = 4 << bits if bits <= 8 else 0
-            whole = struct.unpack_from("<IiiHH", image) == (40, size, 2 * size, 1, bits) and \
-                len(image) == 40 + colours + size * (stride(size, bits) + stride(size, 1))
-        sizes.append(size)
-        if not whole or len(image) != length: bad.append(f"icon {group}: its {size}x{size} image at {bits} bits")
-    if set(sizes) != {16, 20, 24, 32, 40, 48, 64, 256}: bad.append(f"icon {group} holds sizes {sorted(set(sizes))}")
-print(*bad, sep="\n", file=sys.stderr)
-sys.exit(bool(bad))' "$res" || missing=1
+# Both icon groups hold an image of every size Windows asks for, each read whole: icotool decodes every
+# image (at 256 a PNG) without a complaint, into a picture of the size the group lists for it.
+icons=$(mktemp -d) && trap 'rm -rf "$icons"' EXIT
+for group in 107 108; do
+  wrestool -x -t14 -n$group "$exe" >"$icons/$group.ico"
+  errors=$(icotool -x -o "$icons" "$icons/$group.ico" 2>&1) && [ -z "$errors" ] || { echo "icon $group: $errors" >&2; missing=1; }
+  sizes=$(while read -r w h f; do [[ $f == *_${w}x${h}x* ]] && echo "$w" || echo "$w $h $f"; done \
+    < <(identify -format '%w %h %f\n' "$icons/${group}_"*.png 2>&1) | sort -un | paste -sd' ')
+  [ "$sizes" = "16 20 24 32 40 48 64 256" ] || { echo "icon $group holds $sizes" >&2; missing=1; }
+done
 # Windows refuses to start a program whose manifest is not well-formed XML.
 python3 -c 'import sys, xml.dom.minidom as dom; dom.parseString(sys.stdin.read().replace("\\n", ""))' <<<"$manifest" ||
   { echo "the manifest is not well-formed XML" >&2; missing=1; }
