@@ -218,7 +218,7 @@ void DecideTime(const Input& input, const TextEncoding (&candidates)[3]) {
     const auto [all, first] = BestOfFive(decide(bytes), decide(start));
     const double decodes = BestOfFive([&] {
         for (int i = 0; i < kRepeats; ++i)
-            for (const TextEncoding e : candidates) gSink = Info(e).decode(start, units.get());
+            for (const TextEncoding e : candidates) gSink = DecodeWhole(e, start, units.get());
     }, [] {}).first;
     Row("Deciding, " + std::string(input.name) + " (vs its first 64 kB)", "<= 1.1x the 64 kB", all <= 1.1 * first,
         "%.2f / %.2f ms = %.2fx", all * 1e3 / kRepeats, first * 1e3 / kRepeats, all / first);
@@ -314,7 +314,7 @@ int Encodings(const std::string& index, const std::string& digests) {
     for (const CorpusFile& f : ReadIndex(index)) {
         const std::string bytes = Slurp(f.file), utf8 = Slurp(f.expected);
         ReadingText text(utf8.size() + 1, u'\n');  // the loader ends the last line
-        text.resize(Info(TextEncoding::Utf8).decode(utf8, &text[0]) + (utf8.empty() || utf8.back() != '\n'));
+        text.resize(DecodeWhole(TextEncoding::Utf8, utf8, &text[0]) + (utf8.empty() || utf8.back() != '\n'));
         ReadingCursor cursor;
         LoadTextFile(cursor, Wide(f.file));
         bool judged;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "encoding_detection.h"
+#include "test_support.h"
 #include "index_big5.h"
 #include "index_gb18030.h"
 
@@ -11,10 +12,28 @@ namespace {
 
 using namespace std::string_literals;
 
-WideString Decode(TextEncoding encoding, const std::string& bytes) {
-    WideString units(bytes.size(), WideChar{});
-    units.resize(Info(encoding).decode(bytes, &units[0]));
+// Decodes pieces one after the other, the state carried between them.
+WideString DecodePieces(TextEncoding encoding, const std::vector<std::string_view>& pieces) {
+    WideString units;
+    DecoderState state;
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        WideString more(pieces[i].size() + kMostPending, WideChar{});
+        more.resize(Info(encoding).decode(state, pieces[i], i + 1 == pieces.size(), &more[0]));
+        units += more;
+    }
     return units;
+}
+
+// The bytes decoded whole; split anywhere in two, and a byte at a time, they must give the same.
+WideString Decode(TextEncoding encoding, std::string_view bytes) {
+    const WideString whole = DecodePieces(encoding, {bytes});
+    std::vector<std::string_view> bytewise;
+    for (std::size_t k = 0; k <= bytes.size(); ++k) {
+        EXPECT_EQ(DecodePieces(encoding, {bytes.substr(0, k), bytes.substr(k)}), whole) << "split at " << k;
+        if (k < bytes.size()) bytewise.push_back(bytes.substr(k, 1));
+    }
+    EXPECT_EQ(DecodePieces(encoding, bytewise), whole) << "a byte at a time";
+    return whole;
 }
 
 WideString Units(char32_t c) {
@@ -53,6 +72,43 @@ TEST(ChineseDecoders, EveryPairReadsAsItsIndexSays) {
     }
 }
 
+struct DecodeCase {
+    const char* name;
+    TextEncoding encoding;
+    std::string bytes;
+    std::u16string units;
+};
+
+// Each sequence that is no character becomes one U+FFFD, and the bytes after it are read again as
+// the Encoding Standard says.
+TEST(Decoders, ReadSequencesWholeAndSplitAnywhere) {
+    const DecodeCase cases[] = {
+        {"StrayFF", TextEncoding::Gb18030, "\xD6\xD0\xFF\xCE\xC4", u"中\uFFFD文"},
+        {"LeadBeforeLineEnd", TextEncoding::Gb18030, "\xD6\r\n\xD6", u"\uFFFD\r\n\uFFFD"},
+        {"LeadBeforeBytesThatCannotFollow", TextEncoding::Gb18030, "\xD6" "1\xD6\x7F\xD6\xFF\xD6\x1A", u"\uFFFD1\uFFFD\x7F\uFFFD\uFFFD\x1A"},
+        {"AsciiSecondByte", TextEncoding::Gb18030, "\x81" "a\xA1\x40", u"乤\uE4C6"},
+        // GB 18030's four-byte sequences: the ends of the BMP part, a range's start, the one special
+        // case, the ends of the supplementary part; past an end, one U+FFFD for the four bytes; broken
+        // off, the lead byte is one U+FFFD and the bytes after it are read again; cut off by the end,
+        // one U+FFFD.
+        {"FourBytesBmpEnds", TextEncoding::Gb18030, "\x81\x30\x81\x30|\x81\x30\x84\x38|\x84\x31\xA4\x39", u"\u0080|©|\uFFFF"},
+        {"FourBytesSpecialCase", TextEncoding::Gb18030, "\x81\x35\xF4\x37", u"\uE7C7"},
+        {"FourBytesSupplementary", TextEncoding::Gb18030, "\x90\x30\x81\x30 \x95\x32\x82\x36 \xE3\x32\x9A\x35", u"\U00010000 𠀀 \U0010FFFF"},
+        {"FourBytesPastEnds", TextEncoding::Gb18030, "\x84\x31\xA5\x30|\xE3\x32\x9A\x36", u"\uFFFD|\uFFFD"},
+        {"FourBytesCut", TextEncoding::Gb18030, "\x81\x30\x81 \x81\x30\r\n\x81\x30\x81\r\x81\x30\x81", u"\uFFFD0\uFFFD \uFFFD0\r\n\uFFFD0\uFFFD\r\uFFFD"},
+        {"Big5", TextEncoding::Big5, "\xB3\x6F\xAC\x4F\xA4\x40\xAD\xD3\xB4\xFA\xB8\xD5\xA1\x43\r\n\xA4", u"這是一個測試。\r\n\uFFFD"},
+        {"Utf8FourBytesWholeAndCut", TextEncoding::Utf8, "\xF0\x9F\x98\x80|\xF0\x9F\x98|\xE4\xB8\xAD|\xE4\xB8", u"😀|\uFFFD|中|\uFFFD"},
+        {"Utf8BrokenBytes", TextEncoding::Utf8, "a\xC0\r\n\xE4\xB8", u"a\uFFFD\r\n\uFFFD"},
+        {"Utf8OverlongSurrogateTooHigh", TextEncoding::Utf8, "\xC0\xAF\xE0\x9F\xED\xA0\xF4\x90", u"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD"},
+        {"Utf16LePairAndBrokenUnits", TextEncoding::Utf16LE, "\x3D\xD8\x00\xDE" "a\0\x3D\xD8\n\0\x00\xDC" "b"s, u"😀a\uFFFD\n\uFFFD\uFFFD"},
+        {"Utf16BeCutInAPair", TextEncoding::Utf16BE, "\xD8\x3D\xDE\x00\0a\xD8\x3D\xDE"s, u"😀a\uFFFD"},
+    };
+    for (const DecodeCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Decode(c.encoding, c.bytes), ToWide(c.units));
+    }
+}
+
 struct DetectionCase {
     const char* name;
     std::string bytes;
@@ -61,6 +117,8 @@ struct DetectionCase {
 
 const std::string kBig5Poem = "\xAC" "K\xAF" "v\xA4\xA3\xC4\xB1\xBE\xE5\xA1" "A\xB3" "B\xB3" "B\xBB" "D\xB3\xDA\xB3\xBE\xA1" "C";  // 春眠不覺曉，處處聞啼鳥。
 const std::string kUtf8Text = u8"统一码文本的第一行，之后还有更多的文字。";
+// One broken sequence in eight well-formed ones: a sequence lost or broken at a piece's edge tips it.
+const std::string kUtf8AtItsLimit = kUtf8Text.substr(0, 24) + "\xB0";
 
 TEST(DetectEncoding, WeighsTheEvidence) {
     const DetectionCase cases[] = {
@@ -73,10 +131,17 @@ TEST(DetectEncoding, WeighsTheEvidence) {
         {"Utf8CutInItsLastCharacter", kUtf8Text.substr(0, kUtf8Text.size() - 1), TextEncoding::Utf8},
         {"Utf8WithAStrayByte", kUtf8Text.substr(0, 9) + "\xB0" + kUtf8Text.substr(9), TextEncoding::Utf8},
         {"Utf8BrokenAtEveryCharacter", "\xE4\xB8 \xE4\xB8 \xE4\xB8 \xE4\xB8 \xE4\xB8\xAD", TextEncoding::Gb18030},
+        {"Utf8AtItsBrokenLimit", kUtf8AtItsLimit, TextEncoding::Utf8},
     };
     for (const DetectionCase& c : cases) {
         EXPECT_EQ(DetectEncoding(c.bytes).encoding, c.encoding) << c.name;
+        for (std::size_t k = 0; k <= c.bytes.size(); ++k)
+            EXPECT_EQ(DecidedInTwoPieces(c.bytes, k), c.encoding) << c.name << ", split at " << k;
     }
+    // The same where a sequence crosses the end of the span the code pages are weighed on.
+    const std::string pastSpan = std::string(kChoiceSpan - 11, 'T') + kUtf8AtItsLimit;
+    for (std::size_t k = kChoiceSpan - 12; k <= pastSpan.size(); ++k)
+        EXPECT_EQ(DecidedInTwoPieces(pastSpan, k), TextEncoding::Utf8) << "split at " << k;
 }
 
 }  // namespace

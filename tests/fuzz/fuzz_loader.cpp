@@ -115,7 +115,7 @@ WideString ModelCodePage(std::string_view bytes, bool big5) {
 // The units of a Unicode file decoded as one whole: the loader's pieces must not change them.
 WideString Whole(std::string_view bytes, TextEncoding encoding) {
     WideString units(bytes.size(), WideChar{});
-    units.resize(Info(encoding).decode(bytes, &units[0]));
+    units.resize(DecodeWhole(encoding, bytes, &units[0]));
     return units;
 }
 
