@@ -132,12 +132,7 @@ std::size_t Decode(DecoderState& state, std::string_view bytes, bool last, WideC
                 continue;
             }
         }
-        const std::size_t length = step(b + i, n - i);
-        if (length == 0) {
-            Keep(state, b + i, n - i);
-            break;
-        }
-        i += length;
+        i += StepOrKeep(state, b + i, n - i, step);
     }
     return static_cast<std::size_t>(out - first);
 }

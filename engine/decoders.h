@@ -44,6 +44,15 @@ inline void Keep(DecoderState& state, const unsigned char* b, std::size_t left) 
     state.count = left;
 }
 
+// Takes the sequence at b with step, or keeps it in the state where the piece ends inside it; returns
+// the bytes it took either way.
+template <typename Step>
+std::size_t StepOrKeep(DecoderState& state, const unsigned char* b, std::size_t left, Step step) {
+    const std::size_t length = step(b, left);
+    if (length == 0) Keep(state, b, left);
+    return length == 0 ? left : length;
+}
+
 // Reads the sequences begun in the state's bytes, across the edge into the piece, and returns where
 // in the piece reading goes on: its size when the piece ends inside the sequence again.
 template <typename Step>

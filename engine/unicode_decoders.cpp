@@ -96,12 +96,7 @@ void TallyUtf8(std::string_view bytes, bool atEnd, Utf8Tally& tally, std::size_t
             ++pos;
             continue;
         }
-        const std::size_t length = step(b + pos, bytes.size() - pos);
-        if (length == 0) {
-            Keep(tally.state, b + pos, bytes.size() - pos);
-            break;
-        }
-        pos += length;
+        pos += StepOrKeep(tally.state, b + pos, bytes.size() - pos, step);
     }
 }
 
@@ -123,14 +118,7 @@ std::size_t DecodeUtf8(DecoderState& state, std::string_view bytes, bool last, W
         if (whole < bytes.size()) Keep(state, b + whole, bytes.size() - whole);
         return static_cast<std::size_t>(out - first) + units;
     }
-    for (std::size_t pos = 0; pos < bytes.size();) {
-        const std::size_t length = step(b + pos, bytes.size() - pos);
-        if (length == 0) {
-            Keep(state, b + pos, bytes.size() - pos);
-            break;
-        }
-        pos += length;
-    }
+    for (std::size_t pos = 0; pos < bytes.size();) pos += StepOrKeep(state, b + pos, bytes.size() - pos, step);
     return static_cast<std::size_t>(out - first);
 }
 
@@ -164,12 +152,7 @@ std::size_t DecodeUtf16(DecoderState& state, std::string_view bytes, bool bigEnd
             i += 2;
             continue;
         }
-        const std::size_t length = step(b + i, n - i);
-        if (length == 0) {
-            Keep(state, b + i, n - i);
-            break;
-        }
-        i += length;
+        i += StepOrKeep(state, b + i, n - i, step);
     }
     return static_cast<std::size_t>(out - first);
 }

@@ -3,7 +3,6 @@
 #include <fstream>
 #include <string>
 
-#include "encoding_detection.h"
 #include "reading_cursor.h"
 
 // A file named by a Chinese name in the temporary folder, so every load also opens a non-ASCII path.
@@ -19,10 +18,3 @@ struct TempFile {
     ~TempFile() { std::filesystem::remove(path); }
 };
 
-// What a detector fed the bytes in two pieces, split at k, decides.
-inline TextEncoding DecidedInTwoPieces(std::string_view bytes, std::size_t k) {
-    EncodingDetector detector;
-    Feed(detector, bytes.substr(0, k), false);
-    if (!detector.decided) Feed(detector, bytes.substr(k), true);
-    return detector.result.encoding;
-}
