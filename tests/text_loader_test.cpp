@@ -71,15 +71,16 @@ TEST(LoadTextFile, BuildsTextFromBytes) {
     }
 }
 
-// GB 18030's 81 30 81 broken by a CR LF, at each place across the first pieces' edge: the text as
-// read whole, and, where the three bytes wait for the next piece, no unit past the room for one.
+// GB 18030's 81 30 81 broken by a lone CR and a CR LF, at each place across the first pieces' edge:
+// the text as read whole, and, where the three bytes wait for the next piece, no unit past the room
+// for one.
 TEST(LoadTextFile, ReadsAcrossThePieceEdge) {
     const std::size_t size = 2'100'000;
     for (std::size_t at = kLoadPieceSize - 4; at <= kLoadPieceSize; ++at) {
-        TempFile file(std::string(at, 'a') + "\x81\x30\x81\r\n" + std::string(size - at - 5, 'a'), "edge.txt");
+        TempFile file(std::string(at, 'a') + "\x81\x30\x81\r\r\n" + std::string(size - at - 6, 'a'), "edge.txt");
         ReadingCursor cursor;
         LoadTextFile(cursor, file.wide);
-        const WideString text = WideString(at, 'a') + ToWide(u"\uFFFD0\uFFFD\n") + WideString(size - at - 5, 'a') + WideChar('\n');
+        const WideString text = WideString(at, 'a') + ToWide(u"\uFFFD0\uFFFD\r\n") + WideString(size - at - 6, 'a') + WideChar('\n');
         EXPECT_TRUE(cursor.text == text) << "at " << at;
     }
 }
