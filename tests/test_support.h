@@ -17,4 +17,3 @@ struct TempFile {
     }
     ~TempFile() { std::filesystem::remove(path); }
 };
-
