@@ -100,11 +100,22 @@ Read ReadBig5(const unsigned char* b, std::size_t left) {
 }
 
 template <Read (*ReadOne)(const unsigned char*, std::size_t), char32_t (*Pair)(unsigned char, unsigned char)>
-std::size_t Decode(std::string_view bytes, WideChar* out) {
+std::size_t Decode(DecoderState& state, std::string_view bytes, bool last, WideChar* out) {
     const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t n = bytes.size();
     WideChar* const first = out;
-    for (std::size_t i = 0; i < n;) {
+    const auto step = [&out, last](const unsigned char* at, std::size_t left) -> std::size_t {
+        const Read r = ReadOne(at, left);
+        if (r.length == 0) {  // the bytes end inside a sequence: at the last piece, one U+FFFD for it
+            if (!last) return 0;
+            *out++ = kReplacement;
+            return left;
+        }
+        out = Put(r.first != kNone ? r.first : kReplacement, out);
+        if (r.second != kNone) out = Put(r.second, out);
+        return r.length;
+    };
+    for (std::size_t i = Resume(state, bytes, step); i < n;) {
         if (i + 8 <= n && IsAsciiRun(bytes.data() + i)) {
             out = std::copy(b + i, b + i + 8, out);
             i += 8;
@@ -121,42 +132,16 @@ std::size_t Decode(std::string_view bytes, WideChar* out) {
                 continue;
             }
         }
-        const Read r = ReadOne(b + i, n - i);
-        if (r.length == 0) {  // the bytes end inside a sequence: one U+FFFD for what is left
-            *out++ = kReplacement;
-            break;
-        }
-        out = Put(r.first != kNone ? r.first : kReplacement, out);
-        if (r.second != kNone) out = Put(r.second, out);
-        i += r.length;
+        i += StepOrKeep(state, b + i, n - i, step);
     }
     return static_cast<std::size_t>(out - first);
 }
 
-// A byte that starts a sequence however the bytes before it are read: ASCII that no lead takes, or
-// a byte that a lead would swallow whole in its U+FFFD and that alone is one U+FFFD too. Sequences
-// are read from the last such byte; one that the piece's end cuts off waits for the next piece. A
-// last CR waits for a possible LF, and the sequence it cuts off waits with it: the CR breaks it, and
-// the bytes after its lead are read again.
-template <Read (*ReadOne)(const unsigned char*, std::size_t)>
-std::size_t HeldBack(std::string_view piece, bool (*startsSequence)(unsigned char)) {
-    const std::size_t cr = EndsInCr(piece);
-    piece.remove_suffix(cr);
-    const auto* b = reinterpret_cast<const unsigned char*>(piece.data());
-    std::size_t pos = piece.size();
-    while (pos > 0 && !startsSequence(b[pos - 1])) --pos;
-    if (pos > 0) --pos;
-    for (std::size_t step; pos < piece.size(); pos += step)
-        if ((step = ReadOne(b + pos, piece.size() - pos).length) == 0) return piece.size() - pos + cr;
-    return cr;
-}
-
-bool StartsGb18030Sequence(unsigned char b) { return b < 0x30 || (b > 0x39 && b < 0x40) || b == 0x7F || b == 0xFF; }
-bool StartsBig5Sequence(unsigned char b) { return b < 0x40 || b == 0x7F || b == 0x80 || b == 0xFF; }
-
 }  // namespace
 
-std::size_t DecodeGb18030(std::string_view bytes, WideChar* out) { return Decode<ReadGb18030, Gb18030Pair>(bytes, out); }
-std::size_t HeldBackGb18030(std::string_view piece) { return HeldBack<ReadGb18030>(piece, StartsGb18030Sequence); }
-std::size_t DecodeBig5(std::string_view bytes, WideChar* out) { return Decode<ReadBig5, Big5Pair>(bytes, out); }
-std::size_t HeldBackBig5(std::string_view piece) { return HeldBack<ReadBig5>(piece, StartsBig5Sequence); }
+std::size_t DecodeGb18030(DecoderState& state, std::string_view piece, bool last, WideChar* out) {
+    return Decode<ReadGb18030, Gb18030Pair>(state, piece, last, out);
+}
+std::size_t DecodeBig5(DecoderState& state, std::string_view piece, bool last, WideChar* out) {
+    return Decode<ReadBig5, Big5Pair>(state, piece, last, out);
+}

@@ -14,17 +14,17 @@ constexpr std::size_t kUtf8SequencesPerBrokenOne = 8;
 
 // Evidence for a reading of the code pages, in points a character. Chinese text is made mostly of
 // a few thousand characters; the wrong code page turns them into rarer ones, symbols and errors.
-constexpr int kFirstLevelHanzi = 10;  // GB 2312's or Big5's first level: most of any Chinese text
-constexpr int kOtherHanzi = 2;        // rarer ideographs, HKSCS's among them: real, but a wrong reading makes many
-                                      // (Big5's reading of GB text out of step after a lost byte most of all)
-constexpr int kCjkPunctuation = 2;    // full-width punctuation and CJK symbols: every text has some
-constexpr int kPrivateUse = -10;      // user-defined characters: almost never in files, often in a wrong reading
-constexpr int kMalformed = -60;       // no character: a damaged file has a few, a wrong reading many
+constexpr int kPointsPerFirstLevelHanzi = 10;  // GB 2312's or Big5's first level: most of any Chinese text
+constexpr int kPointsPerOtherHanzi = 2;  // rarer ideographs, HKSCS's among them: real, but a wrong reading makes many
+                                         // (Big5's reading of GB text out of step after a lost byte most of all)
+constexpr int kPointsPerCjkPunctuation = 2;  // full-width punctuation and CJK symbols: every text has some
+constexpr int kPrivateUsePenalty = -10;  // user-defined characters: almost never in files, often in a wrong reading
+constexpr int kMalformedPenalty = -60;   // no character: a damaged file has a few, a wrong reading many
 // A reading with more than one malformed sequence in this many characters is not the file's: three
 // damaged spots in fifty characters stay below it, while Traditional text in GB18030 read as Big5
 // breaks at about one character in eight (Simplified text rarely breaks: its points decide).
 constexpr std::size_t kCharactersPerMalformed = 8;
-constexpr long kBig5Margin = 3 * kFirstLevelHanzi;  // GB18030 is the default: Big5 must win clearly
+constexpr long kBig5Margin = 3 * kPointsPerFirstLevelHanzi;  // GB18030 is the default: Big5 must win clearly
 
 constexpr bool IsIdeograph(char32_t u) {
     return (u >= 0x3400 && u <= 0x4DBF) || (u >= 0x4E00 && u <= 0x9FFF) || (u >= 0xF900 && u <= 0xFAFF);
@@ -41,9 +41,9 @@ const std::vector<signed char>& PointsTable() {
     static const std::vector<signed char> points = [] {
         std::vector<signed char> table(0x10000);
         for (char32_t u = 0x80; u < table.size(); ++u)
-            table[u] = IsIdeograph(u) || IsHighSurrogate(u) ? kOtherHanzi
-                       : IsCjkPunctuation(u)                ? kCjkPunctuation
-                       : u >= 0xE000 && u <= 0xF8FF         ? kPrivateUse
+            table[u] = IsIdeograph(u) || IsHighSurrogate(u) ? kPointsPerOtherHanzi
+                       : IsCjkPunctuation(u)                ? kPointsPerCjkPunctuation
+                       : u >= 0xE000 && u <= 0xF8FF         ? kPrivateUsePenalty
                                                             : 0;
         // The first levels, as our own decoders read their cells: GB 2312's from 0xB0A1 to 0xD7F9,
         // Big5's from 0xA440 to 0xC67E.
@@ -56,13 +56,13 @@ const std::vector<signed char>& PointsTable() {
                     cells += {static_cast<char>(cell >> 8), static_cast<char>(trail)};
             }
             std::vector<WideChar> units(cells.size());
-            units.resize(Info(encoding).decode(cells, units.data()));
+            units.resize(DecodeWhole(encoding, cells, units.data()));
             for (const WideChar u : units)
-                if (IsIdeograph(u)) table[u] = kFirstLevelHanzi;
+                if (IsIdeograph(u)) table[u] = kPointsPerFirstLevelHanzi;
         };
         add(TextEncoding::Gb18030, 0xB0A1, 0xD7F9);
         add(TextEncoding::Big5, 0xA440, 0xC67E);
-        table[kReplacement] = kMalformed;
+        table[kReplacement] = kMalformedPenalty;
         return table;
     }();
     return points;
@@ -79,9 +79,8 @@ struct Evidence {
 // table's box drawing or a repeated symbol into one common character hundreds of times, and real
 // text is told by how many different common characters it uses. Penalties count each time.
 Evidence Weigh(TextEncoding encoding, std::string_view span, WideChar* units) {
-    const EncodingInfo& info = Info(encoding);
-    span.remove_suffix(info.heldBack(span));  // a sequence the span's end cuts off says nothing
-    const std::size_t count = info.decode(span, units);
+    DecoderState cut;  // a sequence the span's end cuts off waits here, and says nothing
+    const std::size_t count = Info(encoding).decode(cut, span, false, units);
     const signed char* const points = PointsTable().data();
     // Characters seen, by their low 18 bits: planes 0 to 2 hold all but a few rare ones, and two
     // of those that share a place only count once, which is no gain to a reading.
@@ -92,12 +91,12 @@ Evidence Weigh(TextEncoding encoding, std::string_view span, WideChar* units) {
         char32_t c = units[i];
         if (c < 0x80) continue;
         const int p = points[c];
+        malformed += c == kReplacement;
         if (c - 0xD800 < 0x800) {  // a surrogate: the pair is one character
             if (IsLowSurrogate(c)) continue;
             if (i + 1 < count && IsLowSurrogate(units[i + 1])) c = (0x10000 + ((c - 0xD800) << 10) + (units[i + 1] - 0xDC00)) & 0x3FFFF;
         }
         ++characters;
-        malformed += p == kMalformed;
         const std::uint64_t word = seen[c / 64], bit = std::uint64_t{1} << (c % 64);
         total += p < 0 || !(word & bit) ? p : 0;
         seen[c / 64] = word | bit;
@@ -122,38 +121,37 @@ bool ReadsAsUtf8(const Utf8Tally& t) { return t.broken * kUtf8SequencesPerBroken
 
 }  // namespace
 
-std::size_t Feed(EncodingDetector& d, std::string_view piece, bool atEnd) {
+void Feed(EncodingDetector& d, std::string_view piece, bool atEnd) {
     if (d.start.empty()) {  // still at the file's start: a byte-order mark decides at once
         for (const TextEncoding e : kEncodings) {
             const std::string_view mark = Info(e).mark;
             if (!mark.empty() && piece.substr(0, mark.size()) == mark) {
                 d.result = {e, mark.size()};
                 d.decided = true;
-                return piece.size();
+                return;
             }
         }
     }
     // The span first: past it, a file that is plainly not UTF-8 is read no further.
-    std::size_t used = 0;
+    std::string_view rest = piece;
     if (!d.pastSpan) {
         const std::string_view head = piece.substr(0, kChoiceSpan - d.start.size());
         // More broken sequences than all the rest of the span could make up for: not UTF-8, and
         // the tally stops there.
         const std::size_t mostBroken = (d.utf8.multiByte + (kChoiceSpan - d.start.size()) / 2) / kUtf8SequencesPerBrokenOne;
-        if (!d.notUtf8) used = TallyUtf8(head, atEnd && head.size() == piece.size(), d.utf8, mostBroken);
+        if (!d.notUtf8) TallyUtf8(head, atEnd && head.size() == piece.size(), d.utf8, mostBroken);
         d.notUtf8 = d.notUtf8 || d.utf8.broken > mostBroken;
-        if (d.notUtf8) used = head.size();
-        d.start.append(head.substr(0, used));
-        d.pastSpan = head.size() < piece.size();  // a sequence across the span's end counts as past it
+        d.start.append(head);
+        d.pastSpan = head.size() < piece.size();
+        rest.remove_prefix(head.size());
     }
     // UTF-8 is judged on all of the file, unless it is plainly not UTF-8 once the span is read.
     const auto utf8 = [&d] { return !d.notUtf8 && ReadsAsUtf8(d.utf8); };
-    if (d.pastSpan && utf8()) used += TallyUtf8(piece.substr(used), atEnd, d.utf8, SIZE_MAX);
+    if (d.pastSpan && utf8()) TallyUtf8(rest, atEnd, d.utf8, SIZE_MAX);
     if (atEnd || (d.pastSpan && !utf8())) {
         d.decided = true;
         d.result.encoding = utf8() && d.utf8.multiByte > 0 ? TextEncoding::Utf8 : ChooseCodePage(d.start);
     }
-    return used;
 }
 
 DetectedEncoding DetectEncoding(std::string_view bytes) {

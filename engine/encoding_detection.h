@@ -25,8 +25,7 @@ struct EncodingDetector {
     DetectedEncoding result{TextEncoding::Gb18030, 0};
 };
 
-// Takes the file's next piece (the first one at least as long as a mark, or all of the file) and
-// returns the bytes it used: a cut UTF-8 sequence at the end comes again in front of the next piece.
-// Sets decided once the encoding is known, at the latest when atEnd.
-std::size_t Feed(EncodingDetector& detector, std::string_view piece, bool atEnd);
+// Takes the file's next piece (the first one at least as long as a mark, or all of the file), and
+// sets decided once the encoding is known, at the latest when atEnd.
+void Feed(EncodingDetector& detector, std::string_view piece, bool atEnd);
 DetectedEncoding DetectEncoding(std::string_view bytes);  // all of a file at once

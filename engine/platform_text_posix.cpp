@@ -1,8 +1,11 @@
 #include "platform_text.h"
 
+#include <fcntl.h>
 #include <iconv.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
-#include <cstdint>
+#include <cerrno>
 
 namespace {
 
@@ -21,9 +24,29 @@ std::string ToUtf8(const std::wstring& path) {
 
 }  // namespace
 
-void OpenForReading(std::ifstream& file, const std::wstring& path) {
-    file.open(ToUtf8(path), std::ios::binary);
+FileHandle OpenForReading(const std::wstring& path) {
+    if (path.empty()) return kNoFile;
+    const int fd = open(ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
+    return fd >= 0 ? fd : kNoFile;
 }
+
+std::size_t ReadAt(FileHandle file, std::uint64_t offset, char* buffer, std::size_t size) {
+    std::size_t done = 0;
+    while (done < size) {  // a read may stop short of what was asked, and a signal may break it
+        const ssize_t got = pread(static_cast<int>(file), buffer + done, size - done, static_cast<off_t>(offset + done));
+        if (got == 0) break;
+        if (got < 0 && errno != EINTR) return kReadFailed;
+        if (got > 0) done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
+std::uint64_t FileSize(FileHandle file) {
+    struct stat status;
+    return fstat(static_cast<int>(file), &status) == 0 ? static_cast<std::uint64_t>(status.st_size) : 0;
+}
+
+void CloseFile(FileHandle file) { close(static_cast<int>(file)); }
 
 std::size_t ConvertUtf8(std::string_view bytes, WideChar* out) {
     // One converter for the process: opening one costs more than converting a short run.

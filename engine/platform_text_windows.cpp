@@ -1,11 +1,40 @@
 #include "platform_text.h"
 
 #include <climits>
-#include <stringapiset.h>  // the conversion alone, not all of <windows.h>
+// The file calls and the conversion alone, not all of <windows.h>.
+#include <errhandlingapi.h>
+#include <fileapi.h>
+#include <handleapi.h>
+#include <stringapiset.h>
+#include <winerror.h>
 
-void OpenForReading(std::ifstream& file, const std::wstring& path) {
-    file.open(path.c_str(), std::ios::binary);  // the runtime opens with read and write sharing
+FileHandle OpenForReading(const std::wstring& path) {
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return file == INVALID_HANDLE_VALUE ? kNoFile : reinterpret_cast<FileHandle>(file);
 }
+
+std::size_t ReadAt(FileHandle file, std::uint64_t offset, char* buffer, std::size_t size) {
+    std::size_t done = 0;
+    while (done < size) {
+        OVERLAPPED at = {};  // on a handle opened for plain reads, where the read starts
+        at.Offset = static_cast<DWORD>(offset + done);
+        at.OffsetHigh = static_cast<DWORD>((offset + done) >> 32);
+        DWORD got = 0;  // callers ask for a piece, far below 4 GB
+        if (!ReadFile(reinterpret_cast<HANDLE>(file), buffer + done, static_cast<DWORD>(size - done), &got, &at))
+            return GetLastError() == ERROR_HANDLE_EOF ? done : kReadFailed;
+        if (got == 0) break;
+        done += got;
+    }
+    return done;
+}
+
+std::uint64_t FileSize(FileHandle file) {
+    LARGE_INTEGER size;
+    return GetFileSizeEx(reinterpret_cast<HANDLE>(file), &size) ? static_cast<std::uint64_t>(size.QuadPart) : 0;
+}
+
+void CloseFile(FileHandle file) { CloseHandle(reinterpret_cast<HANDLE>(file)); }
 
 std::size_t ConvertUtf8(std::string_view bytes, WideChar* out) {
     if (bytes.empty()) return 0;

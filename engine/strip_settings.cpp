@@ -56,6 +56,10 @@ void SegmentLengthForWidth(StripSettings& settings) {
     if (const Rung* rung = FindRung(settings.width)) settings.segmentLength = rung->segmentLength;
 }
 
+std::int32_t ScaleToDpi(std::int32_t logical, std::int32_t dpi) {
+    return (logical * dpi + kLogicalDpi / 2) / kLogicalDpi;
+}
+
 TimerAction TogglePause(StripSettings& settings) {
     settings.running = !settings.running;
     return settings.running ? TimerAction::Start : TimerAction::Stop;

@@ -21,6 +21,14 @@ constexpr int kInitialY = 100;
 constexpr int kTextOriginX = 5;
 constexpr int kTextOriginY = 5;
 constexpr int kAlphaStep = 50;
+// The figures above are logical pixels, as at 96 DPI; the strip draws them scaled for its monitor.
+constexpr int kLogicalDpi = 96;
+// The em of the strip's text where it selects a font: the width of the default font's Chinese
+// characters at 96 DPI, so that 13 of them still fit in 250 pixels.
+constexpr int kTextEm = 16;
+
+// A logical figure (not negative) in pixels at dpi, to the nearest pixel, halves up, as MulDiv rounds.
+std::int32_t ScaleToDpi(std::int32_t logical, std::int32_t dpi);
 
 void AlphaUp(StripSettings& settings);
 void AlphaDown(StripSettings& settings);

@@ -6,16 +6,23 @@
 
 namespace {
 
-const EncodingInfo kRows[] = {
-    {"GB18030", {}, true, HeldBackGb18030, DecodeGb18030},
-    {"Big5", {}, true, HeldBackBig5, DecodeBig5},
-    {"UTF-8", "\xEF\xBB\xBF", false, HeldBackUtf8, DecodeUtf8},
-    {"UTF-16LE", "\xFF\xFE", false, [](std::string_view p) { return HeldBackUtf16(p, false); },
-     [](std::string_view b, WideChar* out) { return DecodeUtf16(b, false, out); }},
-    {"UTF-16BE", "\xFE\xFF", false, [](std::string_view p) { return HeldBackUtf16(p, true); },
-     [](std::string_view b, WideChar* out) { return DecodeUtf16(b, true, out); }},
+constexpr EncodingInfo kRows[] = {
+    {TextEncoding::Gb18030, "GB18030", {}, true, DecodeGb18030},
+    {TextEncoding::Big5, "Big5", {}, true, DecodeBig5},
+    {TextEncoding::Utf8, "UTF-8", "\xEF\xBB\xBF", false, DecodeUtf8},
+    {TextEncoding::Utf16LE, "UTF-16LE", "\xFF\xFE", false,
+     [](DecoderState& s, std::string_view b, bool last, WideChar* out) { return DecodeUtf16(s, b, false, last, out); }},
+    {TextEncoding::Utf16BE, "UTF-16BE", "\xFE\xFF", false,
+     [](DecoderState& s, std::string_view b, bool last, WideChar* out) { return DecodeUtf16(s, b, true, last, out); }},
 };
-static_assert(std::size(kRows) == std::size(kEncodings), "one row for each encoding, in its order");
+
+constexpr bool EachRowAtItsEncoding() {
+    if (std::size(kRows) != std::size(kEncodings)) return false;
+    for (std::size_t i = 0; i < std::size(kRows); ++i)
+        if (kRows[i].encoding != kEncodings[i] || static_cast<std::size_t>(kEncodings[i]) != i) return false;
+    return true;
+}
+static_assert(EachRowAtItsEncoding(), "one row for each encoding, at the encoding's own index");
 
 bool HasZeroByte(std::uint64_t word) { return (word - kOnes) & ~word & kHighs; }
 

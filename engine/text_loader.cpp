@@ -2,108 +2,109 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
-#include <fstream>
 #include <memory>
 #include <new>
 #include <stdexcept>
 
-#include "platform_text.h"
 #include "encoding_detection.h"
+#include "platform_text.h"
 
 namespace {
 
-constexpr std::size_t kMostHeldBack = 4;  // a cut four-byte sequence and a CR, or an odd byte and a UTF-16 unit
-constexpr std::size_t kStop = static_cast<std::size_t>(-1);
 static_assert(kLoadPieceSize >= 3, "the first piece holds the whole of any byte-order mark");
 
-// Reads the file from where it stands, a piece at a time, and hands each piece to take(piece, size,
-// atEnd), which returns how many bytes it used, or kStop. The bytes it left wait in front of the
-// next piece: their meaning depends on what follows.
-template <typename Take>
-void ReadPieces(std::ifstream& file, char* buffer, Take take) {
-    std::size_t held = 0;
-    for (bool atEnd = false; !atEnd;) {
-        file.read(buffer + held, static_cast<std::streamsize>(kLoadPieceSize));
-        const std::size_t size = held + static_cast<std::size_t>(file.gcount());
-        atEnd = !file;
-        const std::size_t used = take(buffer, size, atEnd);
-        if (used == kStop) return;
-        held = size - used;
-        std::memmove(buffer, buffer + used, held);
+// Closes the file however the load ends.
+struct OpenFile {
+    FileHandle handle;
+    ~OpenFile() {
+        if (handle != kNoFile) CloseFile(handle);
     }
-}
-
-// Reads from the start until the encoding is decided.
-DetectedEncoding Detect(std::ifstream& file, char* buffer) {
-    EncodingDetector detector;
-    ReadPieces(file, buffer, [&detector](char* piece, std::size_t size, bool atEnd) {
-        const std::size_t used = Feed(detector, {piece, size}, atEnd);
-        return detector.decided ? kStop : used;
-    });
-    return detector.result;
-}
-
-// Appends units to the text, leaving out each CR that comes just before an LF; a lone CR stays.
-void AppendLines(ReadingText& text, const WideChar* units, std::size_t count) {
-    const WideChar* const end = units + count;
-    for (const WideChar* from = units; from != end;) {
-        const WideChar* const cr = std::find(from, end, WideChar('\r'));
-        const bool dropped = cr != end && cr + 1 != end && cr[1] == WideChar('\n');
-        text.append(from, cr + (cr != end && !dropped));
-        from = cr + (cr != end);
-    }
-}
-
-struct Decoding {
-    const EncodingInfo& encoding;
-    ReadingText& text;
-    WideChar* units;  // room for a piece: decoded there, then appended, so the text is written once
-    bool endedAtZero = false;
 };
 
-// Decodes one piece into the text, with the line-end rules of text mode: CR LF is read as LF.
-std::size_t TakePiece(Decoding& d, char* piece, std::size_t size, bool atEnd) {
-    bool stopped = false;
-    if (d.encoding.textMode) {
-        // Text mode ends the input at Ctrl+Z; a zero ends the string the runtime would convert.
-        const std::size_t end = FindZeroOrCtrlZ({piece, size});
-        if (end < size) {
-            d.endedAtZero = piece[end] == '\0';
-            size = end;
-            stopped = atEnd = true;
-        }
+// Reads from the start until the encoding is decided; false when a read fails.
+bool Detect(FileHandle file, char* buffer, DetectedEncoding& detected) {
+    EncodingDetector detector;
+    for (std::uint64_t offset = 0; !detector.decided;) {
+        const std::size_t size = ReadAt(file, offset, buffer, kLoadPieceSize);
+        if (size == kReadFailed) return false;
+        offset += size;
+        Feed(detector, {buffer, size}, size < kLoadPieceSize);
     }
-    const std::size_t used = atEnd ? size : size - d.encoding.heldBack({piece, size});
-    const std::size_t units = d.encoding.decode({piece, used}, d.units);
-    AppendLines(d.text, d.units, units);  // CR and LF are never part of a sequence
-    return stopped ? kStop : used;
+    detected = detector.result;
+    return true;
 }
 
-void Load(ReadingText& text, std::ifstream& file) {
-    const std::unique_ptr<char[]> buffer(new char[kLoadPieceSize + kMostHeldBack]);
-    const DetectedEncoding detected = Detect(file, buffer.get());
-    file.clear();
-    const std::streamoff size = file.seekg(0, std::ios::end).tellg();
-    // Never more units than bytes, and one line feed: the text is sized once, so it never moves
-    // while it grows. A size no string can hold is not read at all.
-    if (size < 0 || static_cast<std::uint64_t>(size) >= text.max_size()) return;
-    text.reserve(static_cast<std::size_t>(size) + 1);
-    file.seekg(static_cast<std::streamoff>(detected.markLength));
-    const std::unique_ptr<WideChar[]> units(new WideChar[kLoadPieceSize + kMostHeldBack]);
-    Decoding d{Info(detected.encoding), text, units.get()};
-    ReadPieces(file, buffer.get(), [&d](char* piece, std::size_t n, bool atEnd) { return TakePiece(d, piece, n, atEnd); });
-    if (!d.endedAtZero && !text.empty() && text.back() != u'\n') text.push_back(u'\n');
+// Drops, in place, each CR that comes just before an LF, and returns the units left.
+std::size_t DropCrBeforeLf(WideChar* units, std::size_t count) {
+    WideChar* const end = units + count;
+    WideChar* to = std::find(units, end, WideChar('\r'));
+    for (WideChar* from = to; from != end;) {
+        WideChar* const cr = std::find(from + 1, end, WideChar('\r'));  // from is at a CR
+        const bool dropped = from + 1 != end && from[1] == WideChar('\n');
+        to = std::copy(from + dropped, cr, to);
+        from = cr;
+    }
+    return static_cast<std::size_t>(to - units);
+}
+
+// Makes room for more units and the last line's LF. The units a byte of the first piece tell how
+// many the rest of the file will give, with a little over; a text that outgrows that (its later
+// part denser than its start) moves once into room for the rest at its latest piece's rate. A
+// string's own growth would double it, and a shrinking copy at the end double the peak.
+void MakeRoom(ReadingText& text, std::size_t more, double unitsPerByte, std::uint64_t bytesLeft) {
+    const std::size_t needed = text.size() + more + 1;
+    if (needed <= text.capacity()) return;
+    const double estimate = needed + unitsPerByte * static_cast<double>(bytesLeft) * (1 + 1.0 / 32);
+    ReadingText room;
+    room.reserve(static_cast<std::size_t>(std::min(estimate, static_cast<double>(text.max_size()))));
+    room.append(text);
+    text.swap(room);
+}
+
+void Load(ReadingText& text, FileHandle file) {
+    const std::unique_ptr<char[]> buffer(new char[kLoadPieceSize]);
+    DetectedEncoding detected;
+    if (!Detect(file, buffer.get(), detected)) return;  // unreadable: the text stays as it was
+    ReadingText().swap(text);                             // the old text and its memory go first
+    const EncodingInfo& encoding = Info(detected.encoding);
+    const std::uint64_t size = FileSize(file);
+    const std::unique_ptr<WideChar[]> units(new WideChar[kLoadPieceSize + kMostPending]);
+    DecoderState state;
+    bool pendingCr = false;  // the last piece ended in a CR, which an LF may make a CR LF
+    bool endedAtZero = false;
+    std::uint64_t offset = detected.markLength;
+    for (bool atEnd = false; !atEnd;) {
+        std::size_t bytes = ReadAt(file, offset, buffer.get(), kLoadPieceSize);
+        if (bytes == kReadFailed) bytes = 0;  // a later read that fails ends the text where it got
+        offset += bytes;
+        atEnd = bytes < kLoadPieceSize;
+        if (encoding.textMode) {  // text mode ends the input at Ctrl+Z; a zero ends the runtime's string
+            const std::size_t end = FindZeroOrCtrlZ({buffer.get(), bytes});
+            if (end < bytes) {
+                endedAtZero = buffer[end] == '\0';
+                bytes = end;
+                atEnd = true;
+            }
+        }
+        std::size_t count = encoding.decode(state, {buffer.get(), bytes}, atEnd, units.get());
+        // Text mode reads CR LF as LF, across a piece's edge too.
+        const bool crKept = pendingCr && (count > 0 ? units[0] != u'\n' : atEnd);
+        pendingCr = pendingCr && count == 0 && !atEnd;
+        count = DropCrBeforeLf(units.get(), count);
+        if (count > 0 && units[count - 1] == u'\r' && !atEnd) pendingCr = true, --count;
+        MakeRoom(text, crKept + count, bytes > 0 ? static_cast<double>(count) / bytes : 0, (atEnd || size < offset) ? 0 : size - offset);
+        if (crKept) text.push_back(u'\r');
+        text.append(units.get(), count);
+    }
+    if (!endedAtZero && !text.empty() && text.back() != u'\n') text.push_back(u'\n');
 }
 
 }  // namespace
 
 void LoadTextFile(ReadingCursor& cursor, const std::wstring& path) {
-    ReadingText().swap(cursor.text);  // the old text and its memory go first
     try {
-        std::ifstream file;
-        OpenForReading(file, path);
-        if (file.is_open()) Load(cursor.text, file);
+        const OpenFile file{OpenForReading(path)};
+        if (file.handle != kNoFile) Load(cursor.text, file.handle);
     } catch (const std::bad_alloc&) {
         // A file too large for memory is not read; the strip goes on with an empty text.
         ReadingText().swap(cursor.text);

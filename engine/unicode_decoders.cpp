@@ -13,11 +13,11 @@ struct Sequence {
     bool cut = false;    // well-formed as far as it goes, but the bytes end inside it
 };
 
-// Reads the UTF-8 sequence at pos. The second-byte ranges shut out overlong forms (E0, F0),
-// surrogates (ED) and code points above U+10FFFF (F4); an ill-formed sequence takes its longest
-// well-formed prefix, so decoding resumes at the byte that broke it.
-Sequence ReadUtf8(std::string_view bytes, std::size_t pos) {
-    const auto lead = static_cast<unsigned char>(bytes[pos]);
+// Reads the UTF-8 sequence at b, of the left bytes. The second-byte ranges shut out overlong forms
+// (E0, F0), surrogates (ED) and code points above U+10FFFF (F4); an ill-formed sequence takes its
+// longest well-formed prefix, so decoding resumes at the byte that broke it.
+Sequence ReadUtf8(const unsigned char* b, std::size_t left) {
+    const unsigned char lead = b[0];
     if (lead < 0x80) return {lead, 1};
     std::size_t trailing = 0;
     char32_t codePoint = 0;
@@ -41,8 +41,8 @@ Sequence ReadUtf8(std::string_view bytes, std::size_t pos) {
     }
     std::size_t length = 1;
     for (; length <= trailing; ++length) {
-        if (pos + length >= bytes.size()) return {kInvalid, length, true};
-        const auto next = static_cast<unsigned char>(bytes[pos + length]);
+        if (length >= left) return {kInvalid, length, true};
+        const unsigned char next = b[length];
         if (next < low || next > high) return {kInvalid, length};
         codePoint = (codePoint << 6) | (next & 0x3F);
         low = 0x80;
@@ -59,21 +59,29 @@ bool IsPlainThreeBytes(std::string_view bytes, std::size_t pos) {
            (bytes[pos + 2] & 0xC0) == 0x80;
 }
 
-std::size_t ReadUtf8Sequences(std::string_view bytes, WideChar* out) {
-    WideChar* const first = out;
-    for (std::size_t pos = 0; pos < bytes.size();) {
-        const Sequence s = ReadUtf8(bytes, pos);
-        out = Put(s.codePoint == kInvalid ? kReplacement : s.codePoint, out);
-        pos += s.length;
+// The bytes at the piece's end of a sequence it cuts off: a lead among the last three with fewer
+// bytes after it than its sequence needs. The state takes them, so the converter sees whole sequences.
+std::size_t CutOff(std::string_view piece) {
+    for (std::size_t back = 1; back <= 3 && back <= piece.size(); ++back) {
+        const auto b = static_cast<unsigned char>(piece[piece.size() - back]);
+        if (b < 0x80) return 0;
+        if (b >= 0xC0) return (b >= 0xF0 ? 4u : b >= 0xE0 ? 3u : 2u) > back ? back : 0;
     }
-    return static_cast<std::size_t>(out - first);
+    return 0;
 }
 
 }  // namespace
 
-std::size_t TallyUtf8(std::string_view bytes, bool atEnd, Utf8Tally& tally, std::size_t mostBroken) {
-    std::size_t pos = 0;
-    while (pos < bytes.size()) {
+void TallyUtf8(std::string_view bytes, bool atEnd, Utf8Tally& tally, std::size_t mostBroken) {
+    const auto step = [&tally, atEnd](const unsigned char* b, std::size_t left) -> std::size_t {
+        const Sequence s = ReadUtf8(b, left);
+        if (s.cut && !atEnd) return 0;  // the next piece completes it, or shows it broken
+        if (s.codePoint == kInvalid) tally.broken += !s.cut;  // a file cut inside its last one: no fault
+        else if (s.length > 1) ++tally.multiByte;
+        return s.length;
+    };
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
+    for (std::size_t pos = Resume(tally.state, bytes, step); pos < bytes.size() && tally.broken <= mostBroken;) {
         if (pos + 8 <= bytes.size() && IsAsciiRun(bytes.data() + pos)) {
             pos += 8;  // mostly-ASCII files are scanned to their end, so skip plain runs quickly
             continue;
@@ -83,71 +91,68 @@ std::size_t TallyUtf8(std::string_view bytes, bool atEnd, Utf8Tally& tally, std:
             ++tally.multiByte;
             continue;
         }
-        const auto lead = static_cast<unsigned char>(bytes[pos]);
-        if (lead < 0xC2) {  // ASCII, or a byte no UTF-8 sequence starts with: much of a code page file
-            tally.broken += lead >= 0x80;
+        if (b[pos] < 0xC2) {  // ASCII, or a byte no UTF-8 sequence starts with: much of a code page file
+            tally.broken += b[pos] >= 0x80;
             ++pos;
-            if (tally.broken > mostBroken) break;
             continue;
         }
-        const Sequence s = ReadUtf8(bytes, pos);
-        if (s.cut && !atEnd) break;  // the next piece completes it, or shows it broken
-        if (s.codePoint == kInvalid) tally.broken += !s.cut;  // a file cut inside its last one: no fault
-        else if (s.length > 1) ++tally.multiByte;
-        pos += s.length;
-        if (tally.broken > mostBroken) break;
+        pos += StepOrKeep(tally.state, b + pos, bytes.size() - pos, step);
     }
-    return pos;
 }
 
-// The platform's converter is fast but takes only well-formed input; our own decoder does the rest.
-std::size_t DecodeUtf8(std::string_view bytes, WideChar* out) {
-    const std::size_t units = ConvertUtf8(bytes, out);
-    return units != kNotMapped ? units : ReadUtf8Sequences(bytes, out);
-}
-
-std::size_t HeldBackUtf8(std::string_view piece) {
-    const std::size_t n = piece.size();
-    if (EndsInCr(piece)) return 1;
-    const auto at = [&piece](std::size_t i) { return static_cast<unsigned char>(piece[i]); };
-    for (std::size_t back = 1; back <= 3 && back <= n; ++back) {
-        if (at(n - back) < 0x80) return 0;
-        if (at(n - back) >= 0xC0) {
-            const std::size_t length = at(n - back) >= 0xF0 ? 4 : at(n - back) >= 0xE0 ? 3 : 2;
-            return length > back ? back : 0;
-        }
-    }
-    return 0;
-}
-
-std::size_t DecodeUtf16(std::string_view bytes, bool bigEndian, WideChar* out) {
-    const std::size_t count = bytes.size() / 2;
-    const auto unit = [&](std::size_t i) -> char32_t {
-        const auto first = static_cast<unsigned char>(bytes[2 * i]);
-        const auto second = static_cast<unsigned char>(bytes[2 * i + 1]);
-        return bigEndian ? (first << 8) | second : (second << 8) | first;
+// The platform's converter is fast but takes only whole, well-formed sequences; our own reader
+// takes a piece that holds any other.
+std::size_t DecodeUtf8(DecoderState& state, std::string_view bytes, bool last, WideChar* out) {
+    WideChar* const first = out;
+    const auto step = [&out, last](const unsigned char* b, std::size_t left) -> std::size_t {
+        const Sequence s = ReadUtf8(b, left);
+        if (s.cut && !last) return 0;
+        out = Put(s.codePoint == kInvalid ? kReplacement : s.codePoint, out);
+        return s.length;
     };
-    // Every unit in gives one unit out, and an odd last byte one U+FFFD.
-    std::fill(out, out + count + bytes.size() % 2, kReplacement);
-    for (std::size_t i = 0; i < count; ++i) {
-        const char32_t u = unit(i);
-        if (IsHighSurrogate(u) && i + 1 < count && IsLowSurrogate(unit(i + 1))) {
-            out[i] = static_cast<WideChar>(u);
-            out[i + 1] = static_cast<WideChar>(unit(i + 1));
-            ++i;
-        } else if (!IsHighSurrogate(u) && !IsLowSurrogate(u)) {
-            out[i] = static_cast<WideChar>(u);
-        }
+    bytes.remove_prefix(Resume(state, bytes, step));
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t whole = bytes.size() - (last ? 0 : CutOff(bytes));
+    const std::size_t units = ConvertUtf8(bytes.substr(0, whole), out);
+    if (units != kNotMapped) {
+        if (whole < bytes.size()) Keep(state, b + whole, bytes.size() - whole);
+        return static_cast<std::size_t>(out - first) + units;
     }
-    return count + bytes.size() % 2;
+    for (std::size_t pos = 0; pos < bytes.size();) pos += StepOrKeep(state, b + pos, bytes.size() - pos, step);
+    return static_cast<std::size_t>(out - first);
 }
 
-// An odd byte waits for its partner, and a last unit that is a high surrogate or a CR for the next.
-std::size_t HeldBackUtf16(std::string_view piece, bool bigEndian) {
-    const std::size_t n = piece.size();
-    const std::size_t odd = n % 2;
-    if (n - odd < 2) return odd;
-    const auto at = [&piece](std::size_t i) { return static_cast<unsigned char>(piece[i]); };
-    const char32_t last = bigEndian ? at(n - odd - 2) << 8 | at(n - odd - 1) : at(n - odd - 1) << 8 | at(n - odd - 2);
-    return odd + (IsHighSurrogate(last) || last == u'\r' ? 2 : 0);
+// Each unit gives one unit; a lead surrogate waits for the unit after it, and the piece's odd last
+// byte for its partner.
+std::size_t DecodeUtf16(DecoderState& state, std::string_view bytes, bool bigEndian, bool last, WideChar* out) {
+    WideChar* const first = out;
+    const auto unit = [bigEndian](const unsigned char* b) -> char32_t {
+        return bigEndian ? (b[0] << 8) | b[1] : (b[1] << 8) | b[0];
+    };
+    const auto step = [&](const unsigned char* b, std::size_t left) -> std::size_t {
+        const bool lead = left >= 2 && IsHighSurrogate(unit(b));
+        if (left < 2 || (lead && left < 4)) {  // at the last piece, one U+FFFD for what is left
+            if (!last) return 0;
+            *out++ = kReplacement;
+            return left;
+        }
+        if (lead && IsLowSurrogate(unit(b + 2))) {
+            *out++ = static_cast<WideChar>(unit(b));
+            *out++ = static_cast<WideChar>(unit(b + 2));
+            return 4;
+        }
+        *out++ = IsHighSurrogate(unit(b)) || IsLowSurrogate(unit(b)) ? kReplacement : static_cast<WideChar>(unit(b));
+        return 2;
+    };
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
+    for (std::size_t i = Resume(state, bytes, step); i < n;) {
+        if (i + 2 <= n && unit(b + i) - 0xD800 >= 0x800) {  // no surrogate: most units
+            *out++ = static_cast<WideChar>(unit(b + i));
+            i += 2;
+            continue;
+        }
+        i += StepOrKeep(state, b + i, n - i, step);
+    }
+    return static_cast<std::size_t>(out - first);
 }

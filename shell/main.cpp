@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "resources/resource.h"
+#include "strip_dpi.h"
 #include "strip_settings.h"
 #include "strip_window.h"
 
@@ -46,5 +47,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
             DispatchMessageW(&message);
         }
     }
+    ReleaseStripFont();
     return static_cast<int>(message.wParam);
 }

@@ -8,6 +8,7 @@
 
 #include "reading_cursor.h"
 #include "resources/resource.h"
+#include "strip_dpi.h"
 #include "strip_settings.h"
 #include "text_loader.h"
 #include "wine_file_dialog.h"
@@ -31,6 +32,10 @@ void ShowNextPiece(HWND window) {
 }
 
 LRESULT OnCreate(HWND window) {
+    // Created at the logical start position, on the monitor that holds it: now scaled for that monitor.
+    UseDpi(WindowDpi(window));
+    SetWindowPos(window, nullptr, Scaled(kInitialX), Scaled(kInitialY), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ApplyAppearance(window);
     StartAdvanceTimer(window);
     return 0;
@@ -43,7 +48,9 @@ LRESULT OnPaint(HWND window) {
     // The line break that ends a piece is left out: fonts draw it as a box.
     int length = static_cast<int>(piece.size());
     if (length > 0 && (piece.back() == L'\n' || piece.back() == L'\r')) --length;
-    TextOutW(dc, kTextOriginX, kTextOriginY, piece.c_str(), length);
+    const HGDIOBJ before = gScale.font ? SelectObject(dc, gScale.font) : nullptr;
+    TextOutW(dc, Scaled(kTextOriginX), Scaled(kTextOriginY), piece.c_str(), length);
+    if (before) SelectObject(dc, before);
     EndPaint(window, &paint);
     return 0;
 }
@@ -92,6 +99,16 @@ LRESULT OnDoubleClick(HWND window) {
     return 0;
 }
 
+// The DPI comes from the message, not a query: during the move, and under Wine, a query can still
+// answer the old monitor's.
+LRESULT OnDpiChanged(HWND window, UINT dpi, const RECT& suggested) {
+    UseDpi(dpi);
+    SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(window, nullptr, TRUE);
+    return 0;
+}
+
 }  // namespace
 
 LRESULT CALLBACK StripWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -103,6 +120,7 @@ LRESULT CALLBACK StripWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_COMMAND:       return OnCommand(window, LOWORD(wParam));
     case WM_LBUTTONDOWN:   return OnLeftButtonDown(window);
     case WM_LBUTTONDBLCLK: return OnDoubleClick(window);
+    case WM_DPICHANGED:    return OnDpiChanged(window, LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
     case WM_DESTROY:       PostQuitMessage(0); return 0;
     default:               return DefWindowProcW(window, message, wParam, lParam);
     }
@@ -116,7 +134,7 @@ void ApplyAppearance(HWND window) {
         if (setLayered) setLayered(window, RGB(255, 255, 255), gSettings.alpha, LWA_ALPHA);
         FreeLibrary(user32);
     }
-    SetWindowPos(window, HWND_TOP, 0, 0, gSettings.width, kStripHeight, SWP_NOMOVE);
+    SetWindowPos(window, HWND_TOP, 0, 0, Scaled(gSettings.width), Scaled(kStripHeight), SWP_NOMOVE);
     SegmentLengthForWidth(gSettings);
 }
 

@@ -28,6 +28,26 @@ has "$manifest" '' "name=\"Sundrovale\" version=\"$version.0\"" 'level="asInvoke
   'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"' \
   '<supportedOS Id="{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"/>' '<supportedOS Id="{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}"/>' \
   '<supportedOS Id="{1f676c76-80e1-4239-95bb-83d0f6d0da78}"/>' '<supportedOS Id="{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"/>'
+# Aware of each monitor's DPI; the functions for it, newer than Vista, are looked up at run time, so the
+# exe imports none of them and still starts on Windows 7 (GetDeviceCaps shows that objdump listed imports).
+has "$manifest" '' '>true/pm</dpiAware>' '>PerMonitorV2, PerMonitor</dpiAwareness>'
+imports=$("${1%windres}objdump" -p "$exe")
+grep -qw GetDeviceCaps <<<"$imports" || { echo "objdump lists no imports" >&2; missing=1; }
+for name in shcore.dll GetDpiForWindow GetDpiForSystem GetDpiForMonitor SystemParametersInfoForDpi \
+  AdjustWindowRectExForDpi GetSystemMetricsForDpi EnableNonClientDpiScaling SetProcessDpiAwarenessContext \
+  SetThreadDpiAwarenessContext SetProcessDpiAwareness; do
+  ! grep -qiw "$name" <<<"$imports" || { echo "the exe imports $name, which Windows 7 lacks" >&2; missing=1; }
+done
+# Both icon groups hold an image of every size Windows asks for, each read whole: icotool decodes every
+# image (at 256 a PNG) without a complaint, into a picture of the size the group lists for it.
+icons=$(mktemp -d) && trap 'rm -rf "$icons"' EXIT
+for group in 107 108; do
+  wrestool -x -t14 -n$group "$exe" >"$icons/$group.ico"
+  errors=$(icotool -x -o "$icons" "$icons/$group.ico" 2>&1) && [ -z "$errors" ] || { echo "icon $group: $errors" >&2; missing=1; }
+  sizes=$(while read -r w h f; do [[ $f == *_${w}x${h}x* ]] && echo "$w" || echo "$w $h $f"; done \
+    < <(identify -format '%w %h %f\n' "$icons/${group}_"*.png 2>&1) | sort -un | paste -sd' ')
+  [ "$sizes" = "16 20 24 32 40 48 64 256" ] || { echo "icon $group holds $sizes" >&2; missing=1; }
+done
 # Windows refuses to start a program whose manifest is not well-formed XML.
 python3 -c 'import sys, xml.dom.minidom as dom; dom.parseString(sys.stdin.read().replace("\\n", ""))' <<<"$manifest" ||
   { echo "the manifest is not well-formed XML" >&2; missing=1; }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "strip_settings.h"
@@ -33,6 +34,24 @@ TEST(StripSettings, TogglePauseStopsThenStarts) {
     EXPECT_EQ(TogglePause(s), TimerAction::Stop);
     EXPECT_EQ(TogglePause(s), TimerAction::Start);
     EXPECT_TRUE(s.running);
+}
+
+// Each logical figure the strip scales: text origin, em, height, start position, the four widths.
+TEST(ScaleToDpi, RoundsHalvesUpAtEachScale) {
+    const std::vector<int> logical = {5, kTextEm, kStripHeight, kInitialX, 250, 450, 650, 850};
+    const std::vector<std::pair<int, std::vector<int>>> table = {
+        {96, {5, 16, 30, 100, 250, 450, 650, 850}},
+        {120, {6, 20, 38, 125, 313, 563, 813, 1063}},
+        {144, {8, 24, 45, 150, 375, 675, 975, 1275}},
+        {168, {9, 28, 53, 175, 438, 788, 1138, 1488}},
+        {192, {10, 32, 60, 200, 500, 900, 1300, 1700}},
+        {240, {13, 40, 75, 250, 625, 1125, 1625, 2125}},
+    };
+    for (const auto& [dpi, expected] : table) {
+        std::vector<int> scaled;
+        for (int figure : logical) scaled.push_back(ScaleToDpi(figure, dpi));
+        EXPECT_EQ(scaled, expected) << dpi << " DPI";
+    }
 }
 
 }  // namespace

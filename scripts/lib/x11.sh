@@ -1,12 +1,13 @@
 # Shared by the run command and the end-to-end tests: a private virtual X display and waits on it.
 # Source it; it sets no shell options of its own.
 
-# Starts Xvfb on the first free display number and exports DISPLAY; XVFB_PID holds its process id.
+# Starts Xvfb on the first free display number, its screen XVFB_SCREEN (default 1280x800x24), and
+# exports DISPLAY; XVFB_PID holds its process id.
 start_virtual_display() {
   local fifo
   fifo=$(mktemp -u)
   mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-1280x800x24}" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
   XVFB_PID=$!
   local number
   read -r -t 20 number <"$fifo" || { rm -f "$fifo"; echo "Xvfb did not start" >&2; return 1; }

@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
 """Draws the program's icon: a teal reading strip with a line of text and a yellow caret.
 
-Writes one .ico holding the eight images the class icons use: 32x32 and 16x16 at 4 bits per
-pixel, and 48x48, 32x32 and 16x16 at 8 and at 32 bits per pixel."""
+Writes one .ico holding the images the class icons use: 32x32 and 16x16 at 4 bits per pixel,
+48x48, 32x32 and 16x16 at 8 bits, and at 32 bits every size Windows asks for at 100 % to 200 %
+display scale (16 to 64) and 256x256 for Explorer's large views, that one as a PNG."""
 import struct
 import sys
+import zlib
 
 # The 16 standard VGA colours; 4- and 8-bit images index into them (8-bit pads the table to 256).
 VGA = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128), (0, 128, 128),
@@ -36,6 +38,10 @@ def colour_at(x, y, size):
     return STRIP
 
 
+def rgba(p):
+    return (0, 0, 0, 0) if p is None else VGA[p] + (255,)
+
+
 def row_padded(data):
     return data + b"\0" * (-len(data) % 4)
 
@@ -55,23 +61,33 @@ def image(size, bits):
             body += row_padded(bytes(p or 0 for p in row))
     else:
         for row in pixels:
-            body += b"".join(struct.pack("BBBB", 0, 0, 0, 0) if p is None
-                             else struct.pack("BBBB", VGA[p][2], VGA[p][1], VGA[p][0], 255) for p in row)
-    for row in pixels:  # AND mask: 1 where the icon is clear
+            body += b"".join(bytes(rgba(p)[2::-1] + (rgba(p)[3],)) for p in row)  # BGRA
+    for row in pixels:  # AND mask: 1 where the icon is clear, each row filled out to a whole byte
         bits_row = 0
         for p in row:
             bits_row = (bits_row << 1) | (p is None)
-        body += row_padded(bits_row.to_bytes(size // 8, "big"))
+        body += row_padded((bits_row << (-size % 8)).to_bytes((size + 7) // 8, "big"))
     return header + body
 
 
+def png(size):
+    """A 32-bit RGBA PNG, top row first; Windows takes icons of 256 pixels in this form."""
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    rows = b"".join(b"\0" + b"".join(bytes(rgba(colour_at(x, y, size))) for x in range(size)) for y in range(size))
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(rows, 9)) + chunk(b"IEND", b""))
+
+
 def main(path):
-    formats = [(32, 4), (16, 4), (48, 8), (32, 8), (16, 8), (48, 32), (32, 32), (16, 32)]
-    images = [image(size, bits) for size, bits in formats]
+    formats = [(32, 4), (16, 4), (48, 8), (32, 8), (16, 8),
+               (256, 32), (64, 32), (48, 32), (40, 32), (32, 32), (24, 32), (20, 32), (16, 32)]
+    images = [png(size) if size == 256 else image(size, bits) for size, bits in formats]
     out = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
     for (size, bits), data in zip(formats, images):
-        out += struct.pack("<BBBBHHII", size, size, 16 if bits == 4 else 0, 0, 1, bits, len(data), offset)
+        # A size of 256 is written as 0 in the directory's one byte.
+        out += struct.pack("<BBBBHHII", size % 256, size % 256, 16 if bits == 4 else 0, 0, 1, bits, len(data), offset)
         offset += len(data)
     with open(path, "wb") as f:
         f.write(out + b"".join(images))

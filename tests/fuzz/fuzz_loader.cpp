@@ -1,12 +1,12 @@
 // Any bytes as a file: LoadTextFile, then a round of reading through the text with Advance. A broken
 // rule aborts, so that libFuzzer keeps the input.
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <iterator>
 #include <string>
 #include <utility>
@@ -115,7 +115,7 @@ WideString ModelCodePage(std::string_view bytes, bool big5) {
 // The units of a Unicode file decoded as one whole: the loader's pieces must not change them.
 WideString Whole(std::string_view bytes, TextEncoding encoding) {
     WideString units(bytes.size(), WideChar{});
-    units.resize(Info(encoding).decode(bytes, &units[0]));
+    units.resize(DecodeWhole(encoding, bytes, &units[0]));
     return units;
 }
 
@@ -161,9 +161,12 @@ bool ReadsAsUtf8(std::string_view bytes) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::string path = "/tmp/sundrovale-fuzz-" + std::to_string(getpid()) + ".txt";
+    // The input as a file in memory alone, named through /proc: no run leaves one behind, even one
+    // that aborts.
+    static const int file = memfd_create("sundrovale-fuzz", 0);
+    static const std::string path = "/proc/self/fd/" + std::to_string(file);
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    std::ofstream(path, std::ios::binary) << bytes;
+    Check(file >= 0 && ftruncate(file, 0) == 0 && pwrite(file, data, size, 0) == static_cast<ssize_t>(size), "the input could not be written");
     ReadingCursor cursor;
     cursor.offset = size > 0 ? data[0] * 5u : 0;  // a load keeps the old offset, often past the end
     LoadTextFile(cursor, std::wstring(path.begin(), path.end()));
