@@ -114,6 +114,14 @@ struct DetectionCase {
     TextEncoding encoding;
 };
 
+// Bytes written as hex digits, for rows taken from real files.
+std::string FromHex(std::string_view hex) {
+    std::string bytes;
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+        bytes += static_cast<char>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16));
+    return bytes;
+}
+
 const std::string kBig5Poem = "\xAC" "K\xAF" "v\xA4\xA3\xC4\xB1\xBE\xE5\xA1" "A\xB3" "B\xB3" "B\xBB" "D\xB3\xDA\xB3\xBE\xA1" "C";  // 春眠不覺曉，處處聞啼鳥。
 const std::string kUtf8Text = u8"统一码文本的第一行，之后还有更多的文字。";
 // One broken sequence in eight well-formed ones: a sequence lost or broken at a piece's edge tips it.
@@ -131,6 +139,12 @@ TEST(DetectEncoding, WeighsTheEvidence) {
         {"Utf8WithAStrayByte", kUtf8Text.substr(0, 9) + "\xB0" + kUtf8Text.substr(9), TextEncoding::Utf8},
         {"Utf8BrokenAtEveryCharacter", "\xE4\xB8 \xE4\xB8 \xE4\xB8 \xE4\xB8 \xE4\xB8\xAD", TextEncoding::Gb18030},
         {"Utf8AtItsBrokenLimit", kUtf8AtItsLimit, TextEncoding::Utf8},
+        // Lines of Chinese man pages with one stray lead byte, out of step for a character or two: read
+        // as Big5 they give common characters too, and lose by their malformed sequences' penalty, by
+        // lacking the punctuation, or by their density of malformed sequences.
+        {"StrayLeadAfter返", FromHex("b7b5bbd82030a1a30ab7b5a4bbd8b0fcbaacb3c98ca6b5c4"), TextEncoding::Gb18030},
+        {"StrayLeadAfter（", FromHex("b5c4bde1b9fba1a3a3a8a4b5b1c8bba3acd5e2b2c5"), TextEncoding::Gb18030},
+        {"StrayLeadAfter创", FromHex("b4b4a4bda8d5dfa3a9a1a30a44524f5020444154414241534520"), TextEncoding::Gb18030},
     };
     for (const DetectionCase& c : cases) {
         EXPECT_EQ(DetectEncoding(c.bytes).encoding, c.encoding) << c.name;
