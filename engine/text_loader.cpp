@@ -61,10 +61,10 @@ void MakeRoom(ReadingText& text, std::size_t more, double unitsPerByte, std::uin
     text.swap(room);
 }
 
-void Load(ReadingText& text, FileHandle file) {
+bool Load(ReadingText& text, FileHandle file) {
     const std::unique_ptr<char[]> buffer(new char[kLoadPieceSize]);
     DetectedEncoding detected;
-    if (!Detect(file, buffer.get(), detected)) return;  // unreadable: the text stays as it was
+    if (!Detect(file, buffer.get(), detected)) return false;  // unreadable: the text stays as it was
     ReadingText().swap(text);                             // the old text and its memory go first
     const EncodingInfo& encoding = Info(detected.encoding);
     const std::uint64_t size = FileSize(file);
@@ -97,18 +97,20 @@ void Load(ReadingText& text, FileHandle file) {
         text.append(units.get(), count);
     }
     if (!endedAtZero && !text.empty() && text.back() != u'\n') text.push_back(u'\n');
+    return true;
 }
 
 }  // namespace
 
-void LoadTextFile(ReadingCursor& cursor, const std::wstring& path) {
+bool LoadTextFile(ReadingCursor& cursor, const std::wstring& path) {
     try {
         const OpenFile file{OpenForReading(path)};
-        if (file.handle != kNoFile) Load(cursor.text, file.handle);
+        return file.handle != kNoFile && Load(cursor.text, file.handle);
     } catch (const std::bad_alloc&) {
         // A file too large for memory is not read; the strip goes on with an empty text.
         ReadingText().swap(cursor.text);
     } catch (const std::length_error&) {
         ReadingText().swap(cursor.text);  // likewise a size no string can hold
     }
+    return true;  // the text is replaced all the same, by none
 }

@@ -13,5 +13,5 @@ constexpr std::size_t kLoadPieceSize = SUNDROVALE_LOAD_PIECE_SIZE;
 
 // Replaces cursor.text with the file's lines, one line feed after each; offset and display stay.
 // UTF-8, UTF-16, GB18030 or Big5, as the file's bytes decide (EncodingDetector). A file that cannot
-// be opened or read leaves the text as it was; memory running out leaves it empty.
-void LoadTextFile(ReadingCursor& cursor, const std::wstring& path);
+// be opened or read leaves the text as it was, and gives false; memory running out leaves it empty.
+bool LoadTextFile(ReadingCursor& cursor, const std::wstring& path);

@@ -65,10 +65,8 @@ LRESULT OnContextMenu(HWND owner, int x, int y) {
 }
 
 void OpenTextFile(HWND window) {
-    // A cancelled or failed dialog keeps the text on show: nothing is reloaded or wiped.
-    if (!ChooseTextFile()) return;
-    LoadTextFile(gCursor, gPathBuffer);
-    ShowNextPiece(window);
+    // A cancelled or failed dialog, or a file gone or locked since, keeps the piece on show.
+    if (ChooseTextFile() && LoadTextFile(gCursor, gPathBuffer)) ShowNextPiece(window);
 }
 
 LRESULT OnCommand(HWND window, int id) {

@@ -64,7 +64,7 @@ TEST(LoadTextFile, BuildsTextFromBytes) {
         ReadingCursor cursor;
         cursor.offset = 23;
         cursor.display = ToWide(u"on show");
-        LoadTextFile(cursor, file.wide);
+        EXPECT_TRUE(LoadTextFile(cursor, file.wide));
         EXPECT_EQ(cursor.text, c.text);
         EXPECT_EQ(cursor.offset, 23u);  // reading goes on where it was
         EXPECT_EQ(cursor.display, ToWide(u"on show"));
@@ -111,7 +111,7 @@ TEST(LoadTextFile, UnreadableFilesLeaveTheCursorAsItWas) {
         cursor.text = ToWide(u"the text before\n");
         cursor.offset = 4;
         cursor.display = ToWide(u"the ");
-        LoadTextFile(cursor, path);
+        EXPECT_FALSE(LoadTextFile(cursor, path));
         EXPECT_EQ(cursor.text, ToWide(u"the text before\n"));
         EXPECT_EQ(cursor.offset, 4u);
         EXPECT_EQ(cursor.display, ToWide(u"the "));
@@ -127,7 +127,7 @@ TEST(LoadTextFile, SharingWithOtherHandles) {
         HANDLE other = CreateFileW(file.wide.c_str(), GENERIC_WRITE | DELETE, share, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(other, INVALID_HANDLE_VALUE);
         ReadingCursor cursor;
-        LoadTextFile(cursor, file.wide);
+        EXPECT_EQ(LoadTextFile(cursor, file.wide), share != 0);
         CloseHandle(other);
         EXPECT_EQ(cursor.text, share ? ToWide(u"shared\n") : ToWide(WELCOME_TEXT));
     }
