@@ -27,8 +27,6 @@ std::string Utf16File(std::u16string_view text, bool bigEndian) {
     return bytes;
 }
 
-const std::string kMark8 = "\xEF\xBB\xBF";
-
 const LoadCase kCases[] = {
     // Text mode on code page files: CR LF is LF, a lone CR stays, Ctrl+Z ends the input, and a
     // zero ends the text, a sequence it cuts off as one U+FFFD; every line ends in one LF.
@@ -38,7 +36,7 @@ const LoadCase kCases[] = {
     {"LeadBeforeZero", "ab\xD6\0c"s, ToWide(u"ab\uFFFD")},
     // One text in every encoding: a byte-order mark decides, else strict UTF-8 beyond ASCII.
     {"Cp936", "\xB6\xC1\xCA\xE9 ok\r\n\xB5\xDA\xB6\xFE\xD0\xD0\nend", ToWide(u"读书 ok\n第二行\nend\n")},
-    {"Utf8Mark", kMark8 + u8"读书 😀\r\nend", ToWide(u"读书 😀\nend\n")},
+    {"Utf8Mark", "\xEF\xBB\xBF" u8"读书 😀\r\nend", ToWide(u"读书 😀\nend\n")},
     {"Utf16Le", Utf16File(u"读书 😀\r\n\r\r\nend", false), ToWide(u"读书 😀\n\r\nend\n")},
     {"Utf16Be", Utf16File(u"读书 😀\r\nend", true), ToWide(u"读书 😀\nend\n")},
     {"AsciiIsCp936", "a\x1A" "b", ToWide(u"a\n")},
