@@ -47,17 +47,22 @@ const LoadCase kCases[] = {
     {"TraditionalCp936", "\xDF\x40\xCA\xC7\xD2\xBB\x82\x80\x9C\x79\xD4\x87\xA1\xA3", ToWide(u"這是一個測試。\n")},
 };
 
+const WideString kBefore = ToWide(u"the text before\n");
+
+// The text a load leaves; the offset and the piece on show stay as they were, so reading goes on
+// where it was.
+WideString Loaded(const std::wstring& path) {
+    ReadingCursor cursor{23, kBefore, ToWide(u"on show")};
+    LoadTextFile(cursor, path);
+    EXPECT_EQ(cursor.offset, 23u);
+    EXPECT_EQ(cursor.display, ToWide(u"on show"));
+    return cursor.text;
+}
+
 TEST(LoadTextFile, BuildsTextFromBytes) {
     for (const LoadCase& c : kCases) {
         SCOPED_TRACE(c.name);
-        TempFile file(c.bytes, c.name + ".txt");
-        ReadingCursor cursor;
-        cursor.offset = 23;
-        cursor.display = ToWide(u"on show");
-        LoadTextFile(cursor, file.wide);
-        EXPECT_EQ(cursor.text, c.text);
-        EXPECT_EQ(cursor.offset, 23u);  // reading goes on where it was
-        EXPECT_EQ(cursor.display, ToWide(u"on show"));
+        EXPECT_EQ(Loaded(TempFile(c.bytes, c.name + ".txt").wide), c.text);
     }
 }
 
@@ -93,19 +98,11 @@ TEST(LoadTextFile, TakesRoomForItsTextAlone) {
     }
 }
 
-// A file that cannot be opened or read when the load starts leaves all on show as it was.
+// A file that cannot be opened or read when the load starts leaves the text as it was too.
 TEST(LoadTextFile, UnreadableFilesLeaveTheCursorAsItWas) {
     const auto folder = std::filesystem::temp_directory_path();
-    for (const std::wstring& path : {std::wstring(), (folder / "sundrovale-missing.txt").wstring(), folder.wstring()}) {
-        ReadingCursor cursor;
-        cursor.text = ToWide(u"the text before\n");
-        cursor.offset = 4;
-        cursor.display = ToWide(u"the ");
-        LoadTextFile(cursor, path);
-        EXPECT_EQ(cursor.text, ToWide(u"the text before\n"));
-        EXPECT_EQ(cursor.offset, 4u);
-        EXPECT_EQ(cursor.display, ToWide(u"the "));
-    }
+    for (const std::wstring& path : {std::wstring(), (folder / "sundrovale-missing.txt").wstring(), folder.wstring()})
+        EXPECT_EQ(Loaded(path), kBefore);
 }
 
 #ifdef _WIN32
