@@ -29,13 +29,6 @@ TEST(StripSettings, LaddersStopAtTheirEnds) {
     EXPECT_EQ(Ladder(s, WidthDown, 4, widthAndLength), (std::vector<int>{65039, 45026, 25013, 25013}));
 }
 
-TEST(StripSettings, TogglePauseStopsThenStarts) {
-    StripSettings s;
-    EXPECT_EQ(TogglePause(s), TimerAction::Stop);
-    EXPECT_EQ(TogglePause(s), TimerAction::Start);
-    EXPECT_TRUE(s.running);
-}
-
 // Each logical figure the strip scales: text origin, em, height, start position, the four widths.
 TEST(ScaleToDpi, RoundsHalvesUpAtEachScale) {
     const std::vector<int> logical = {5, kTextEm, kStripHeight, kInitialX, 250, 450, 650, 850};
