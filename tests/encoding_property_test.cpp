@@ -12,11 +12,6 @@ namespace {
 // since changes to those do the harm.
 constexpr int kMiddle = INT_MIN;
 
-std::size_t At(const SampleText& text, int character) {
-    const std::size_t n = text.starts.size();
-    return text.starts[character == kMiddle ? n / 2 : character < 0 ? n + character : character];
-}
-
 struct Change {
     const char* name;
     Edit edit;
@@ -41,9 +36,11 @@ TEST(DetectEncoding, KeepsTheEncodingOfATextWithOneChange) {
         {"CutThousandCharactersIn", Edit::Cut, kIntactCharacters, 0, 0},
     };
     for (const SampleText& text : SampleTexts()) {
+        const std::size_t n = text.starts.size();
         for (const Change& c : kChanges) {
             SCOPED_TRACE(text.name + ", " + c.name);
-            const std::string changed = Changed(text.bytes, c.edit, At(text, c.character) + c.offset, c.byte);
+            const std::size_t at = text.starts[c.character == kMiddle ? n / 2 : c.character < 0 ? n + c.character : c.character];
+            const std::string changed = Changed(text.bytes, c.edit, at + c.offset, c.byte);
             EXPECT_EQ(Info(DetectEncoding(changed).encoding).name, std::string(Info(text.encoding).name));
         }
     }
