@@ -63,14 +63,13 @@ inline std::vector<SampleText> SampleTexts() {
         for (const TextEncoding encoding : {TextEncoding::Utf8, TextEncoding::Gb18030, TextEncoding::Big5}) {
             if (encoding == TextEncoding::Big5 && name == "simplified") continue;
             SampleText& text = texts.emplace_back(SampleText{name + " in " + Info(encoding).name, encoding, {}, {}});
-            for (std::size_t i = 0; i < utf8.size();) {
+            for (std::size_t i = 0, length; i < utf8.size(); i += length) {
                 const auto lead = static_cast<unsigned char>(utf8[i]);
-                const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+                length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
                 char32_t c = length == 1 ? lead : lead & (0x3F >> (length - 1));
                 for (std::size_t k = 1; k < length; ++k) c = c << 6 | (utf8[i + k] & 0x3F);
                 text.starts.push_back(text.bytes.size());
                 text.bytes += encoding == TextEncoding::Utf8 ? utf8.substr(i, length) : CodePageCharacter(encoding == TextEncoding::Big5, c);
-                i += length;
             }
         }
     }
