@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # End-to-end run on scaled displays: the strip at 120 and 144 DPI (Wine's LogPixels, set in the run's
-# copy of the prefix), with its place and size scaled, its width steps too at 144, and its first piece
-# drawn pixel for pixel as draw_text.exe draws it in the strip's font for that DPI; then, at 144 DPI,
-# moved onto monitors of 192 and 96 DPI by WM_DPICHANGED, which Wine never sends, so
-# send_dpi_changed.exe sends it. Other scales are the ScaleToDpi table's. Pictures and logs: build/e2e-dpi/.
+# copy of the prefix), with its place and size scaled; at 144 DPI its width steps too, and its first
+# piece drawn pixel for pixel as draw_text.exe draws it in the strip's font for that DPI; then moved
+# onto monitors of 192 and 96 DPI by WM_DPICHANGED, which Wine never sends, so send_dpi_changed.exe
+# sends it. Other scales are the ScaleToDpi table's. Pictures and logs: build/e2e-dpi/.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 bin=$root/build/windows/tests/e2e exe=$root/build/windows/shell/sundrovale.exe out=$root/build/e2e-dpi
@@ -36,7 +36,6 @@ moved() {  # moved DPI LEFT TOP RIGHT BOTTOM: WM_DPICHANGED to DPI, with that re
 
 run_steps <<'EOF_STEPS'
 120 DPI: the reference piece has 9 characters 20 pixels wide; the strip opens 313x38 at 125,125 | at 120 120 && launch && is place "125 125 313 38" geom
-120 DPI: its first piece, pixel for pixel | first 120
 144 DPI: reference pieces for 144, 192 and 96 DPI, 24, 32 and 16 pixels a character; the strip opens 375x45 at 150,150 | at 144 144 192 96 && launch && is place "150 150 375 45" geom
 144 DPI: its first piece, pixel for pixel | first 144
 144 DPI: each width step | widths 144
