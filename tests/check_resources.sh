@@ -14,11 +14,11 @@ block=$(sed -n 's/^BLOCK "\(.*\)"$/\1/p' <<<"$strings")
 pair=$(sed -n 's/^VALUE "Translation", \(0x[0-9A-Fa-f]*\), \([0-9]*\)$/\1 \2/p' <<<"$rc")
 translation=$(xargs printf '%04x%04x' <<<"$pair")  # a second pair, or none, makes no match
 missing=0
+miss() { echo "$*" >&2; missing=1; }
 # Windows shows the version strings of the block that Translation names; they must be one.
-[ "${block,,}" = "$translation" ] ||
-  { echo "Translation names $translation, but the version strings are in block \"$block\"" >&2; missing=1; }
+[ "${block,,}" = "$translation" ] || miss "Translation names $translation, but the version strings are in block \"$block\""
 has() {  # has TEXT OPTION PART...: each PART is in TEXT, matched as grep's OPTION says
-  for part in "${@:3}"; do grep -q"$2"F -- "$part" <<<"$1" || { echo "not in the exe: $part" >&2; missing=1; }; done; }
+  for part in "${@:3}"; do grep -q"$2"F -- "$part" <<<"$1" || miss "not in the exe: $part"; done; }
 number="${version//./, }, 0"
 has "$rc" x "FILEVERSION $number" "PRODUCTVERSION $number" '103, "Sundrovale"' '109, "SUNDROVALE"'
 has "$strings" x "VALUE \"FileVersion\", \"$version\"" "VALUE \"ProductVersion\", \"$version\"" 'VALUE "ProductName", "Sundrovale"'
@@ -32,23 +32,22 @@ has "$manifest" '' "name=\"Sundrovale\" version=\"$version.0\"" 'level="asInvoke
 # exe imports none of them and still starts on Windows 7 (GetDeviceCaps shows that objdump listed imports).
 has "$manifest" '' '>true/pm</dpiAware>' '>PerMonitorV2, PerMonitor</dpiAwareness>'
 imports=$("${1%windres}objdump" -p "$exe")
-grep -qw GetDeviceCaps <<<"$imports" || { echo "objdump lists no imports" >&2; missing=1; }
+grep -qw GetDeviceCaps <<<"$imports" || miss "objdump lists no imports"
 for name in shcore.dll GetDpiForWindow GetDpiForSystem GetDpiForMonitor SystemParametersInfoForDpi \
   AdjustWindowRectExForDpi GetSystemMetricsForDpi EnableNonClientDpiScaling SetProcessDpiAwarenessContext \
   SetThreadDpiAwarenessContext SetProcessDpiAwareness; do
-  ! grep -qiw "$name" <<<"$imports" || { echo "the exe imports $name, which Windows 7 lacks" >&2; missing=1; }
+  ! grep -qiw "$name" <<<"$imports" || miss "the exe imports $name, which Windows 7 lacks"
 done
 # Both icon groups hold an image of every size Windows asks for, each read whole: icotool decodes every
 # image (at 256 a PNG) without a complaint, into a picture of the size the group lists for it.
 icons=$(mktemp -d) && trap 'rm -rf "$icons"' EXIT
 for group in 107 108; do
   wrestool -x -t14 -n$group "$exe" >"$icons/$group.ico"
-  errors=$(icotool -x -o "$icons" "$icons/$group.ico" 2>&1) && [ -z "$errors" ] || { echo "icon $group: $errors" >&2; missing=1; }
+  errors=$(icotool -x -o "$icons" "$icons/$group.ico" 2>&1) && [ -z "$errors" ] || miss "icon $group: $errors"
   sizes=$(while read -r w h f; do [[ $f == *_${w}x${h}x* ]] && echo "$w" || echo "$w $h $f"; done \
     < <(identify -format '%w %h %f\n' "$icons/${group}_"*.png 2>&1) | sort -un | paste -sd' ')
-  [ "$sizes" = "16 20 24 32 40 48 64 256" ] || { echo "icon $group holds $sizes" >&2; missing=1; }
+  [ "$sizes" = "16 20 24 32 40 48 64 256" ] || miss "icon $group holds $sizes"
 done
 # Windows refuses to start a program whose manifest is not well-formed XML.
-python3 -c 'import sys, xml.dom.minidom as dom; dom.parseString(sys.stdin.read().replace("\\n", ""))' <<<"$manifest" ||
-  { echo "the manifest is not well-formed XML" >&2; missing=1; }
+python3 -c 'import sys, xml.dom.minidom as dom; dom.parseString(sys.stdin.read().replace("\\n", ""))' <<<"$manifest" || miss "the manifest is not well-formed XML"
 exit $missing

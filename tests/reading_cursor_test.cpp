@@ -14,27 +14,15 @@ struct AdvanceCase {
     std::uint32_t startOffset = 0;  // as a load leaves it from the text before
 };
 
-const std::u16string kWelcome = WELCOME_TEXT;
-
-std::u16string Repeat(std::u16string_view lines, int times) {
-    std::u16string text;
-    while (times-- > 0) text += lines;
-    return text;
-}
-
 const AdvanceCase kCases[] = {
-    {"WelcomeCyclesThroughThreeLines", kWelcome, 13,
+    {"WelcomeCyclesThroughThreeLines", WELCOME_TEXT, 13,
      {{u"欢迎使用蕨汀浮卷机\n", 10}, {u"双击窗口暂停或者继续阅读\n", 23}, {u"右击窗口打开功能菜单", 0}, {u"欢迎使用蕨汀浮卷机\n", 10}}},
-    {"WiderSegmentNeverJoinsLines", kWelcome, 52, {{u"欢迎使用蕨汀浮卷机\n", 10}}},
-    {"LongLineInFullPiecesThenLoneLfSkipped", u"abcdefghijklmnopqrstuvwxyz\n", 13,
-     {{u"abcdefghijklm", 13}, {u"nopqrstuvwxyz", 26}, {u"abcdefghijklm", 13}}},
     {"EmptyLineSkipped", u"abc\n\nxyz\n", 13, {{u"abc\n", 4}, {u"xyz\n", 0}}},
     {"CarriageReturnEndsPieceToo", u"abc\r\ndef\n", 13, {{u"abc\r", 4}, {u"def\n", 0}}},
     {"ThreeShownTwoSkipped", u"hello\nab\nb\n", 13, {{u"hello\n", 6}, {u"ab\n", 9}, {u"hello\n", 6}}},
     {"ShortTailsSkipped", u"abcdefghijklmnopq\nabcdefghijklmno", 13,
      {{u"abcdefghijklm", 13}, {u"nopq\n", 18}, {u"abcdefghijklm", 31}, {u"abcdefghijklm", 13}}},
     {"NothingShowable", u"\na\n\nb\r\n", 13, {{u"", 0}, {u"", 0}}},
-    {"EmptyText", u"", 52, {{u"", 0}}},
     // A cut never falls between the two units of an emoji; the piece ends one unit earlier.
     {"EmojiAtCutMovesToNextPiece", u"abcdefghijkl😀xyz\n", 13, {{u"abcdefghijkl", 12}, {u"😀xyz\n", 0}}},
     {"EmojiEndingAtCutStays", u"abcdefghijk😀xyz\n", 13, {{u"abcdefghijk😀", 13}, {u"xyz\n", 0}}},
@@ -42,7 +30,7 @@ const AdvanceCase kCases[] = {
     {"OffsetInsideNewTextContinuesThere", u"0123456789abcdefghijklmnopqrstuvwxyz", 13, {{u"nopqrstuvwxyz", 0}}, 23},
     {"ShortTailAtOffsetWrapsToWholeLine", u"abcdefgh\nx\n", 13, {{u"abcdefgh\n", 9}}, 7},
     // Crossed in one call, without recursion: the one showable line is at the very end.
-    {"MillionsOfShortLines", Repeat(u"x\n\n", 2'000'000) + u"found\n", 13, {{u"found\n", 0}}, 7},
+    {"MillionsOfEmptyLines", std::u16string(6'000'000, u'\n') + u"found\n", 13, {{u"found\n", 0}}, 7},
 };
 
 TEST(Advance, ShowsPiecesInOrder) {

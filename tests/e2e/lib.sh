@@ -43,10 +43,11 @@ ends() {  # ends HOW: the program ends within 10 s with exit code 0
   wait_until 10 not kill -0 "$app" 2>/dev/null || fail "still running 10 s after $1" || return
   wait "$app" || fail "exit code $? after $1"; }
 
-same() { [ "$(compare -metric AE -fuzz 10% "$1" "$2" null: 2>&1)" -le 10 ] 2>/dev/null; }
-shows() {  # shows REF: the strip matches the reference strip REF, cut to the strip's width
+same() { [ "$(compare -metric AE -fuzz "${3:-10%}" "$1" "$2" null: 2>&1)" -le "${4:-10}" ] 2>/dev/null; }
+shows() {  # shows REF [FUZZ MOST]: the strip matches the reference strip REF, cut to the strip's size: at most
+  # MOST pixels (10) differ by more than FUZZ (10%); 0 0 for pixel for pixel
   local x y w h; read -r x y w h < <(geom)
-  screenshot "$out/now.png" "${w}x${h}+$x+$y" && same "$out/now.png" "$out/ref-$1.png[${w}x${h}+0+0]"; }
+  screenshot "$out/now.png" "${w}x${h}+$x+$y" && same "$out/now.png" "$out/ref-$1.png[${w}x${h}+0+0]" "${@:2}"; }
 keep() { cp "$out/now.png" "$out/$n-$1.png"; fail "$2 (see $n-$1.png)"; }
 piece() {  # piece REF SECONDS: the strip shows REF within SECONDS; gap is the time since the last
   wait_until "$2" shows "$1" || keep "not-$1" "no $1 within $2 s" || return
@@ -58,8 +59,8 @@ menu_up() { popup sundrovale.exe >/dev/null; }
 dialog() { xdotool search --onlyvisible --name '^打开$' >/dev/null; }
 rclick() { aim click 3 && wait_until 5 menu_up || fail "no menu after a right-click"; }
 menu() { rclick && xdotool key --delay 30 "$@" && { wait_until 5 not menu_up || fail "the menu stayed after $*"; }; }
-width() { local w=$1; shift; menu "$@" Return && is size "$w 30" eval 'geom | cut -d" " -f3-'; }
-up='Down Down Down Down' down='Down Down Down Down Down'
+width() { local size=$1; shift; menu "$@" Return && is size "$size" eval 'geom | cut -d" " -f3-'; }  # width "W H" KEYS...
+up='Down Down Down Down'
 choose() {  # choose FILE [KEY]: opens the dialog from the menu, types the file's Wine path if any, and Enter (or KEY)
   rclick && xdotool key Down Return && { wait_until 10 dialog || fail "no open dialog"; } || return
   sleep 0.5  # the name box takes the keyboard a moment after the dialog shows; X cannot tell when

@@ -97,20 +97,19 @@ the first piece about 4.5 s after the start | piece welcome_1 8 && took 3.8 6.5
 the next piece one tick later | piece welcome_2 7 && took 3.8 5.5
 a double-click on the second piece pauses it over a tick | aim click --repeat 2 --delay 80 1 && holds welcome_2 5.5
 the menu opens at the click, with the .rc's labels | menu_shown
-增加透明度(q) makes it more opaque, one step | menu q && is opacity 150 opacity
 Alt+? and Alt+/ change nothing | alt_keys
 a drag moves the strip by the drag distance | drag
 a GB 18030 file opened on the second piece shows at once, from offset 23 | choose "$out/gb18030.txt" && piece file_1 2
-宽度增加 widens the strip at once; the piece stays until the next tick | wider=$(at 宽度增加) && width 450 $wider && width 650 $wider && width 850 $wider && piece file_1 2
+宽度增加 widens the strip at once; the piece stays until the next tick | wider=$(at 宽度增加) && width "450 30" $wider && width "650 30" $wider && width "850 30" $wider && piece file_1 2
 a double-click resumes: the next tick cuts 52 characters | aim click --repeat 2 --delay 80 1 && piece file_2 6.5 && aim click --repeat 2 --delay 80 1
 a cancelled open keeps the piece | choose '' Escape && holds file_2 1
-宽度减小 narrows it at once | width 650 $(at 宽度减小) && shows file_2
+宽度减小 narrows it at once | width "650 30" $(at 宽度减小) && shows file_2
 a UTF-8 file opens; its piece ends in a lone CR, not drawn | choose "$out/utf8.txt" && piece utf8 2
 Enter in the next dialog reopens the last file, reading on from the offset | choose '' Return && piece utf8_2 2
 a Big5 file opens | choose "$out/big5.txt" && piece big5 2
 a mistyped name, 280 characters long, is refused; the piece on show stays | refused "$out/$(printf 'x%.0s' {1..280}).txt" && piece big5 3 && holds big5 1
 关闭程序(x) ends the program with exit code 0 | menu x && ends "the Close command"
 started afresh, a piece every 4.5 s, across a pause and resume too | WINEDEBUG=trace+menu launch && rhythm
-paused, memory and menus held stay flat over 60 menu commands; 减小透明度(a) more transparent | aim click --repeat 2 --delay 80 1 && soak 20 60 32
+paused, memory and menus held stay flat over 60 menu commands; 增加透明度(q) more opaque, 减小透明度(a) more transparent | aim click --repeat 2 --delay 80 1 && soak 20 60 32
 closing the window from outside ends it with exit code 0 | wine taskkill /IM sundrovale.exe && ends taskkill
 EOF
