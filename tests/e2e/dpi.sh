@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
-# End-to-end run on scaled displays: the strip at 120 and 144 DPI (Wine's LogPixels, set in the run's
-# copy of the prefix), with its place and size scaled; at 144 DPI its width steps too, and its first
-# piece drawn pixel for pixel as draw_text.exe draws it in the strip's font for that DPI; then moved
+# End-to-end run on scaled displays: the strip at 120, 144 and 192 DPI (Wine's LogPixels, set in the
+# run's copy of the prefix), with its place, size and width steps scaled and its first piece drawn
+# pixel for pixel as draw_text.exe draws it in the strip's font for that DPI; then, at 144 DPI, moved
 # onto monitors of 192 and 96 DPI by WM_DPICHANGED, which Wine never sends, so send_dpi_changed.exe
-# sends it. Other scales are the ScaleToDpi table's. Pictures and logs: build/e2e-dpi/.
+# sends it. Pictures and logs: build/e2e-dpi/.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 bin=$root/build/windows/tests/e2e exe=$root/build/windows/shell/sundrovale.exe out=$root/build/e2e-dpi
 . "$root/tests/e2e/lib.sh"
-XVFB_SCREEN=2560x1600x24 e2e_start  # room for the strip moved onto the 192 DPI monitor, 1700 pixels wide
+XVFB_SCREEN=2560x1600x24 e2e_start  # room for the widest strip, 1700 pixels at 192 DPI
 piece=欢迎使用蕨汀浮卷机  # the welcome text's first piece: 9 full-width characters
 px() { echo $((($1 * $2 + 48) / 96)); }  # px LOGICAL DPI: pixels at DPI, rounded as MulDiv does
 
@@ -36,9 +36,14 @@ moved() {  # moved DPI LEFT TOP RIGHT BOTTOM: WM_DPICHANGED to DPI, with that re
 
 run_steps <<'EOF_STEPS'
 120 DPI: the reference piece has 9 characters 20 pixels wide; the strip opens 313x38 at 125,125 | at 120 120 && launch && is place "125 125 313 38" geom
+120 DPI: its first piece, pixel for pixel | first 120
+120 DPI: each width step | widths 120
 144 DPI: reference pieces for 144, 192 and 96 DPI, 24, 32 and 16 pixels a character; the strip opens 375x45 at 150,150 | at 144 144 192 96 && launch && is place "150 150 375 45" geom
 144 DPI: its first piece, pixel for pixel | first 144
 144 DPI: each width step | widths 144
 moved onto a 192 DPI monitor: takes the suggested place and size, redraws for 192 DPI | moved 192 100 300 1800 360
 then onto a 96 DPI monitor: the same for 96 DPI, in the 16-pixel font, not the default | moved 96 400 700 1250 730
+192 DPI: the reference piece has 9 characters 32 pixels wide; the strip opens 500x60 at 200,200 | at 192 192 && launch && is place "200 200 500 60" geom
+192 DPI: its first piece, pixel for pixel | first 192
+192 DPI: each width step | widths 192
 EOF_STEPS
