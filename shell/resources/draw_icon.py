@@ -3,7 +3,10 @@
 
 Writes one .ico holding the images the class icons use: 32x32 and 16x16 at 4 bits per pixel,
 48x48, 32x32 and 16x16 at 8 bits, and at 32 bits every size Windows asks for at 100 % to 200 %
-display scale (16 to 64) and 256x256 for Explorer's large views, that one as a PNG."""
+display scale (16 to 64) and 256x256 for Explorer's large views, that one as a PNG; and the
+directory of a second icon group that names the same images.
+
+    draw_icon.py ICON GROUP"""
 import struct
 import sys
 import zlib
@@ -79,7 +82,7 @@ def png(size):
             + chunk(b"IDAT", zlib.compress(rows, 9)) + chunk(b"IEND", b""))
 
 
-def main(path):
+def main(path, group_path):
     formats = [(32, 4), (16, 4), (48, 8), (32, 8), (16, 8),
                (256, 32), (64, 32), (48, 32), (40, 32), (32, 32), (24, 32), (20, 32), (16, 32)]
     images = [png(size) if size == 256 else image(size, bits) for size, bits in formats]
@@ -91,7 +94,14 @@ def main(path):
         offset += len(data)
     with open(path, "wb") as f:
         f.write(out + b"".join(images))
+    # The small class icon's group names the same images: the resource compiler numbers the images of
+    # the script's first icon 1, 2, 3... in this order, and the group directory takes each by number.
+    group = struct.pack("<HHH", 0, 1, len(images))
+    for number, ((size, bits), data) in enumerate(zip(formats, images), 1):
+        group += struct.pack("<BBBBHHIH", size % 256, size % 256, 16 if bits == 4 else 0, 0, 1, bits, len(data), number)
+    with open(group_path, "wb") as f:
+        f.write(group)
 
 
 if __name__ == "__main__":
-    main(sys.argv[1])
+    main(sys.argv[1], sys.argv[2])
