@@ -86,21 +86,22 @@ def main(path, group_path):
     formats = [(32, 4), (16, 4), (48, 8), (32, 8), (16, 8),
                (256, 32), (64, 32), (48, 32), (40, 32), (32, 32), (24, 32), (20, 32), (16, 32)]
     images = [png(size) if size == 256 else image(size, bits) for size, bits in formats]
-    out = struct.pack("<HHH", 0, 1, len(images))
+    # What the .ico's directory and the group's say of each image; a size of 256 is written as 0 in
+    # its one byte. The .ico then gives where the image starts, the group the image's number.
+    entries = [struct.pack("<BBBBHHI", size % 256, size % 256, 16 if bits == 4 else 0, 0, 1, bits, len(data))
+               for (size, bits), data in zip(formats, images)]
+    header = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
-    for (size, bits), data in zip(formats, images):
-        # A size of 256 is written as 0 in the directory's one byte.
-        out += struct.pack("<BBBBHHII", size % 256, size % 256, 16 if bits == 4 else 0, 0, 1, bits, len(data), offset)
+    out = header
+    for entry, data in zip(entries, images):
+        out += entry + struct.pack("<I", offset)
         offset += len(data)
     with open(path, "wb") as f:
         f.write(out + b"".join(images))
     # The small class icon's group names the same images: the resource compiler numbers the images of
     # the script's first icon 1, 2, 3... in this order, and the group directory takes each by number.
-    group = struct.pack("<HHH", 0, 1, len(images))
-    for number, ((size, bits), data) in enumerate(zip(formats, images), 1):
-        group += struct.pack("<BBBBHHIH", size % 256, size % 256, 16 if bits == 4 else 0, 0, 1, bits, len(data), number)
     with open(group_path, "wb") as f:
-        f.write(group)
+        f.write(header + b"".join(entry + struct.pack("<H", number) for number, entry in enumerate(entries, 1)))
 
 
 if __name__ == "__main__":
