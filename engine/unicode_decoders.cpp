@@ -59,15 +59,15 @@ bool IsPlainThreeBytes(std::string_view bytes, std::size_t pos) {
            (bytes[pos + 2] & 0xC0) == 0x80;
 }
 
-// The bytes at the piece's end of a sequence it cuts off: a lead among the last three with fewer
-// bytes after it than its sequence needs. The state takes them, so the converter sees whole sequences.
+// The bytes at the piece's end of a sequence it cuts off: the last byte that is no continuation
+// byte, among the last four, where reading from it runs out of bytes. The state takes them, so the
+// converter sees whole sequences.
 std::size_t CutOff(std::string_view piece) {
-    for (std::size_t back = 1; back <= 3 && back <= piece.size(); ++back) {
-        const auto b = static_cast<unsigned char>(piece[piece.size() - back]);
-        if (b < 0x80) return 0;
-        if (b >= 0xC0) return (b >= 0xF0 ? 4u : b >= 0xE0 ? 3u : 2u) > back ? back : 0;
-    }
-    return 0;
+    const auto* b = reinterpret_cast<const unsigned char*>(piece.data());
+    const std::size_t n = piece.size();
+    std::size_t back = 1;
+    while (back < 4 && back < n && (b[n - back] & 0xC0) == 0x80) ++back;
+    return back <= n && ReadUtf8(b + n - back, back).cut ? back : 0;
 }
 
 }  // namespace
