@@ -497,7 +497,6 @@ def main():
     indexes = load_indexes()
     if sys.argv[2:] == ["--stress"]:
         make(os.path.join(folder, "stress"), STRESS_CLASSES, 20261208, docs, indexes)
-
     else:
         make(os.path.join(folder, "corpus"), CLASSES, 20261207, docs, indexes)
 
