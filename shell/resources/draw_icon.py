@@ -3,8 +3,8 @@
 
 Writes one .ico holding the images the class icons use: 32x32 and 16x16 at 4 bits per pixel,
 48x48, 32x32 and 16x16 at 8 bits, and at 32 bits every size Windows asks for at 100 % to 200 %
-display scale (16 to 64) and 256x256 for Explorer's large views, that one as a PNG; and the
-directory of a second icon group that names the same images.
+display scale (16 to 64) and 256x256 for Explorer's large views, those of 40 pixels and more as PNGs;
+and the directory of a second icon group that names the same images.
 
     draw_icon.py ICON GROUP"""
 import struct
@@ -74,7 +74,9 @@ def image(size, bits):
 
 
 def png(size):
-    """A 32-bit RGBA PNG, top row first; Windows takes icons of 256 pixels in this form."""
+    """A 32-bit RGBA PNG, top row first. Windows Vista and later take an icon image of any size in this
+    form; the larger ones are kept so, as they are a fifth of the program's size uncompressed, and
+    those up to 32 pixels, which the class icons use, stay bitmaps."""
     def chunk(kind, data):
         return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
     rows = b"".join(b"\0" + b"".join(bytes(rgba(colour_at(x, y, size))) for x in range(size)) for y in range(size))
@@ -85,7 +87,7 @@ def png(size):
 def main(path, group_path):
     formats = [(32, 4), (16, 4), (48, 8), (32, 8), (16, 8),
                (256, 32), (64, 32), (48, 32), (40, 32), (32, 32), (24, 32), (20, 32), (16, 32)]
-    images = [png(size) if size == 256 else image(size, bits) for size, bits in formats]
+    images = [png(size) if bits == 32 and size >= 40 else image(size, bits) for size, bits in formats]
     # What the .ico's directory and the group's say of each image; a size of 256 is written as 0 in
     # its one byte. The .ico then gives where the image starts, the group the image's number.
     entries = [struct.pack("<BBBBHHI", size % 256, size % 256, 16 if bits == 4 else 0, 0, 1, bits, len(data))
