@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Reads the resources back from the built exe with windres and checks what no other test sees before
-# the program runs: project()'s version, the window title and class strings, the language the version
-# strings are declared in, and the manifest.
+# Reads the resources and headers back from the built exe (64-bit or 32-bit) with windres and objdump,
+# and checks what no other test sees before the program runs: project()'s version, the window title and
+# class strings, the language the version strings are declared in, the manifest, the icons, the DLLs
+# and functions it imports, and the protections its header asks for.
 # Usage: check_resources.sh WINDRES EXE VERSION
 set -euo pipefail
 exe=$2 version=$3
@@ -33,6 +34,11 @@ has "$manifest" '' "name=\"Sundrovale\" version=\"$version.0\"" 'level="asInvoke
 has "$manifest" '' '>true/pm</dpiAware>' '>PerMonitorV2, PerMonitor</dpiAwareness>'
 imports=$("${1%windres}objdump" -p "$exe")
 grep -qw GetDeviceCaps <<<"$imports" || miss "objdump lists no imports"
+# The same system DLLs for both builds, all of them on every Windows from 7 on.
+dlls=$(sed -n 's/^\tDLL Name: //p' <<<"$imports" | tr a-z A-Z | sort | paste -sd' ')
+[ "$dlls" = "COMDLG32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL USER32.DLL" ] || miss "the exe imports $dlls"
+# ASLR and DEP on; a 32-bit exe large-address-aware, so that 64-bit Windows gives it 4 GB, not 2.
+has "$imports" '' DYNAMIC_BASE NX_COMPAT 'large address aware'
 for name in shcore.dll GetDpiForWindow GetDpiForSystem GetDpiForMonitor SystemParametersInfoForDpi \
   AdjustWindowRectExForDpi GetSystemMetricsForDpi EnableNonClientDpiScaling SetProcessDpiAwarenessContext \
   SetThreadDpiAwarenessContext SetProcessDpiAwareness; do
