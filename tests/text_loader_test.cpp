@@ -32,7 +32,7 @@ const LoadCase kCases[] = {
     // zero ends the text, a sequence it cuts off as one U+FFFD; every line ends in one LF.
     {"LineEnds", "a\r\nb\rc\r\r\n\n\nd\r", ToWide(u"a\nb\rc\r\n\n\nd\r\n")},
     {"Empty", "", ToWide(u"")},
-    {"CtrlZAtLineStart", "ab\n\x1A" "cd\n", ToWide(u"ab\n")},
+    {"CtrlZAtLineStart", "ab\n\x1A" "cd\nefgh", ToWide(u"ab\n")},  // a whole eight-byte word past it
     {"LeadBeforeZero", "ab\xD6\0c"s, ToWide(u"ab\uFFFD")},
     // A byte-order mark decides, else strict UTF-8 beyond ASCII.
     {"Utf8Mark", "\xEF\xBB\xBF" u8"读书 😀\r\nend", ToWide(u"读书 😀\nend\n")},
