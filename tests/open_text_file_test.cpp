@@ -1,0 +1,49 @@
+#include <gtest/gtest.h>
+
+#include <cwchar>
+#include <string>
+
+#include "strip_window.h"
+#include "test_support.h"
+
+namespace {
+
+std::wstring gChoice;  // the path the stand-in dialog chooses
+std::wstring gShown;   // the path the last failed dialog started from
+
+BOOL WINAPI Chooses(OPENFILENAMEW* record) {
+    return std::wcscpy(record->lpstrFile, gChoice.c_str()) != nullptr;
+}
+
+// FNERR_BUFFERTOOSMALL: the dialog fails and leaves the size it needed in the buffer's first unit.
+BOOL WINAPI Fails(OPENFILENAMEW* record) {
+    gShown = record->lpstrFile;
+    record->lpstrFile[0] = 300;
+    return FALSE;
+}
+
+TEST(OpenTextFile, AFailedDialogLeavesTheChosenPathForTheNext) {
+    gChoice = L"C:\\texts\\a.txt";
+    OpenTextFile(nullptr, Chooses);
+    OpenTextFile(nullptr, Fails);
+    OpenTextFile(nullptr, Fails);
+    EXPECT_EQ(gShown, gChoice);
+}
+
+// A file that another handle holds with no sharing keeps the piece on show; once let go, it is read.
+TEST(OpenTextFile, AFileThatCannotBeReadKeepsThePieceOnShow) {
+    const TempFile file("a readable text\n", "open.txt");
+    gChoice = file.wide;
+    const HWND window = CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    gCursor.display = ToWide(u"on show");
+    const HANDLE holder = CreateFileW(file.wide.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    OpenTextFile(window, Chooses);
+    EXPECT_EQ(gCursor.display, ToWide(u"on show"));
+    CloseHandle(holder);
+    OpenTextFile(window, Chooses);
+    EXPECT_EQ(gCursor.display, ToWide(u"a readable te"));
+    DestroyWindow(window);
+}
+
+}  // namespace
