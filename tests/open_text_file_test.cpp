@@ -9,9 +9,11 @@
 namespace {
 
 std::wstring gChoice;  // the path the stand-in dialog chooses
+DWORD gFlags;          // the flags it was shown with
 std::wstring gShown;   // the path the last failed dialog started from
 
 BOOL WINAPI Chooses(OPENFILENAMEW* record) {
+    gFlags = record->Flags;
     return std::wcscpy(record->lpstrFile, gChoice.c_str()) != nullptr;
 }
 
@@ -25,6 +27,9 @@ BOOL WINAPI Fails(OPENFILENAMEW* record) {
 TEST(OpenTextFile, AFailedDialogLeavesTheChosenPathForTheNext) {
     gChoice = L"C:\\texts\\a.txt";
     OpenTextFile(nullptr, Chooses);
+    // A mistyped name is refused in the dialog; no file read is added to Recent Items.
+    const DWORD asked = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_DONTADDTORECENT;
+    EXPECT_EQ(gFlags & asked, asked);
     OpenTextFile(nullptr, Fails);
     OpenTextFile(nullptr, Fails);
     EXPECT_EQ(gShown, gChoice);
