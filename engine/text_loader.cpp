@@ -22,13 +22,13 @@ struct OpenFile {
 };
 
 // Reads from the start until the encoding is decided; false when a read fails.
-bool Detect(FileHandle file, char* buffer, DetectedEncoding& detected) {
+bool Detect(FileHandle file, char* buffer, std::size_t piece, DetectedEncoding& detected) {
     EncodingDetector detector;
     for (std::uint64_t offset = 0; !detector.decided;) {
-        const std::size_t size = ReadAt(file, offset, buffer, kLoadPieceSize);
+        const std::size_t size = ReadAt(file, offset, buffer, piece);
         if (size == kReadFailed) return false;
         offset += size;
-        Feed(detector, {buffer, size}, size < kLoadPieceSize);
+        Feed(detector, {buffer, size}, size < piece);
     }
     detected = detector.result;
     return true;
@@ -62,22 +62,23 @@ void MakeRoom(ReadingText& text, std::size_t more, double unitsPerByte, std::uin
 }
 
 bool Load(ReadingText& text, FileHandle file) {
-    const std::unique_ptr<char[]> buffer(new char[kLoadPieceSize]);
-    DetectedEncoding detected;
-    if (!Detect(file, buffer.get(), detected)) return false;  // unreadable: the text stays as it was
-    ReadingText().swap(text);                             // the old text and its memory go first
-    const EncodingInfo& encoding = Info(detected.encoding);
     const std::uint64_t size = FileSize(file);
-    const std::unique_ptr<WideChar[]> units(new WideChar[kLoadPieceSize + kMostPending]);
+    const std::size_t piece = PieceSize(size);
+    const std::unique_ptr<char[]> buffer(new char[piece]);
+    DetectedEncoding detected;
+    if (!Detect(file, buffer.get(), piece, detected)) return false;  // unreadable: the text stays as it was
+    ReadingText().swap(text);                                    // the old text and its memory go first
+    const EncodingInfo& encoding = Info(detected.encoding);
+    const std::unique_ptr<WideChar[]> units(new WideChar[piece + kMostPending]);
+    std::uint64_t offset = detected.markLength;
     DecoderState state;
     bool pendingCr = false;  // the last piece ended in a CR, which an LF may make a CR LF
     bool endedAtZero = false;
-    std::uint64_t offset = detected.markLength;
     for (bool atEnd = false; !atEnd;) {
-        std::size_t bytes = ReadAt(file, offset, buffer.get(), kLoadPieceSize);
+        std::size_t bytes = ReadAt(file, offset, buffer.get(), piece);
         if (bytes == kReadFailed) bytes = 0;  // a later read that fails ends the text where it got
         offset += bytes;
-        atEnd = bytes < kLoadPieceSize;
+        atEnd = bytes < piece;
         if (encoding.textMode) {  // text mode ends the input at Ctrl+Z; a zero ends the runtime's string
             const std::size_t end = FindZeroOrCtrlZ({buffer.get(), bytes});
             if (end < bytes) {
@@ -101,6 +102,10 @@ bool Load(ReadingText& text, FileHandle file) {
 }
 
 }  // namespace
+
+std::size_t PieceSize(std::uint64_t fileSize) {
+    return static_cast<std::size_t>(std::clamp<std::uint64_t>(fileSize / 64, kSmallestPiece, kLoadPieceSize));
+}
 
 bool LoadTextFile(ReadingCursor& cursor, const std::wstring& path) {
     try {

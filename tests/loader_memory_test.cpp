@@ -11,7 +11,7 @@ extern std::size_t gLargestAllocation;  // failing_new.cpp: operator new fails a
 TEST(LoadTextFile, OutOfMemoryLeavesTextEmpty) {
     TempFile file(std::string(4 << 20, 'x'), "large.txt");
     // Fails for the reading buffer, then for the text; with no limit, the file is read whole.
-    for (const std::size_t limit : {std::size_t{512} << 10, std::size_t{4} << 20, SIZE_MAX}) {
+    for (const std::size_t limit : {std::size_t{32} << 10, std::size_t{4} << 20, SIZE_MAX}) {
         ReadingCursor cursor;
         gLargestAllocation = limit;
         EXPECT_NO_THROW(LoadTextFile(cursor, file.wide));

@@ -69,8 +69,8 @@ TEST(LoadTextFile, BuildsTextFromBytes) {
 // the text as read whole, and, where the three bytes wait for the next piece, no unit past the room
 // for one.
 TEST(LoadTextFile, ReadsAcrossThePieceEdge) {
-    const std::size_t size = 2'100'000;
-    for (std::size_t at = kLoadPieceSize - 4; at <= kLoadPieceSize; ++at) {
+    const std::size_t size = 200'000, piece = PieceSize(size);
+    for (std::size_t at = piece - 4; at <= piece; ++at) {
         const TempFile file(std::string(at, 'a') + "\x81\x30\x81\r\r\n" + std::string(size - at - 6, 'a'), "edge.txt");
         const WideString text = WideString(at, 'a') + ToWide(u"\uFFFD0\uFFFD\r\n") + WideString(size - at - 6, 'a') + WideChar('\n');
         EXPECT_TRUE(Loaded(file.wide) == text) << "at " << at;
