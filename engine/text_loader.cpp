@@ -47,10 +47,30 @@ std::size_t DropCrBeforeLf(WideChar* units, std::size_t count) {
     return static_cast<std::size_t>(to - units);
 }
 
-// Makes room for more units and the last line's LF. The units a byte of the first piece tell how
-// many the rest of the file will give, with a little over; a text that outgrows that (its later
-// part denser than its start) moves once into room for the rest at its latest piece's rate. A
-// string's own growth would double it, and a shrinking copy at the end double the peak.
+// The units a byte of the file from `from` to `size` (more than a piece) will give, from kSamples
+// short samples spread evenly over it, each decoded afresh, a piece in all: a text's start alone
+// misjudges one whose density changes along its length. A sample's cut ends barely count.
+double SampledUnitsPerByte(FileHandle file, std::uint64_t from, std::uint64_t size, const EncodingInfo& encoding,
+                           std::size_t piece, char* buffer, WideChar* units) {
+    constexpr std::uint64_t kSamples = 64;
+    const std::size_t sample = std::max<std::size_t>(piece / kSamples, 1);
+    std::uint64_t bytes = 0, count = 0;
+    for (std::uint64_t i = 0; i < kSamples; ++i) {
+        // At a multiple of 4 bytes from the text's start, so that UTF-16 is read in step.
+        const std::uint64_t at = from + ((size - from - sample) * i / (kSamples - 1) & ~std::uint64_t{3});
+        const std::size_t got = ReadAt(file, at, buffer, sample);
+        if (got == kReadFailed) break;
+        DecoderState state;
+        count += DropCrBeforeLf(units, encoding.decode(state, {buffer, got}, true, units));
+        bytes += got;
+    }
+    return bytes > 0 ? static_cast<double>(count) / bytes : 0;
+}
+
+// Makes room for more units and the last line's LF, and for the units the bytes left will give at
+// unitsPerByte, with a little over: a text a little denser than that estimate then need not move,
+// which would double the peak. A string's own growth would double it too, and a shrinking copy at
+// the end as well.
 void MakeRoom(ReadingText& text, std::size_t more, double unitsPerByte, std::uint64_t bytesLeft) {
     const std::size_t needed = text.size() + more + 1;
     if (needed <= text.capacity()) return;
@@ -71,6 +91,10 @@ bool Load(ReadingText& text, FileHandle file) {
     const EncodingInfo& encoding = Info(detected.encoding);
     const std::unique_ptr<WideChar[]> units(new WideChar[piece + kMostPending]);
     std::uint64_t offset = detected.markLength;
+    // The room is set from samples of the whole file; a text that outgrows it (its samples missed a
+    // denser part) moves once into room for the rest at its latest piece's rate.
+    const double sampled =
+        size > offset + piece ? SampledUnitsPerByte(file, offset, size, encoding, piece, buffer.get(), units.get()) : 0;
     DecoderState state;
     bool pendingCr = false;  // the last piece ended in a CR, which an LF may make a CR LF
     bool endedAtZero = false;
@@ -93,7 +117,8 @@ bool Load(ReadingText& text, FileHandle file) {
         pendingCr = pendingCr && count == 0 && !atEnd;
         count = DropCrBeforeLf(units.get(), count);
         if (count > 0 && units[count - 1] == u'\r' && !atEnd) pendingCr = true, --count;
-        MakeRoom(text, crKept + count, bytes > 0 ? static_cast<double>(count) / bytes : 0, (atEnd || size < offset) ? 0 : size - offset);
+        const double rate = text.empty() ? sampled : bytes > 0 ? static_cast<double>(count) / bytes : 0;
+        MakeRoom(text, crKept + count, rate, (atEnd || size < offset) ? 0 : size - offset);
         if (crKept) text.push_back(u'\r');
         text.append(units.get(), count);
     }
