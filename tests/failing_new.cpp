@@ -8,20 +8,15 @@
 
 std::size_t gLargestAllocation = SIZE_MAX;
 
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return size > gLargestAllocation ? nullptr : std::malloc(size ? size : 1);
+}
+void* operator new[](std::size_t size, const std::nothrow_t& nothrow) noexcept { return operator new(size, nothrow); }
 void* operator new(std::size_t size) {
-    if (size > gLargestAllocation) throw std::bad_alloc();
-    if (void* p = std::malloc(size ? size : 1)) return p;
+    if (void* p = operator new(size, std::nothrow)) return p;
     throw std::bad_alloc();
 }
 void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    try {
-        return operator new(size);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
-}
-void* operator new[](std::size_t size, const std::nothrow_t& nothrow) noexcept { return operator new(size, nothrow); }
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
