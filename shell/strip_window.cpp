@@ -64,9 +64,30 @@ LRESULT OnContextMenu(HWND owner, int x, int y) {
     return 0;
 }
 
-void OpenTextFile(HWND window) {
-    // A cancelled or failed dialog, or a file gone or locked since, keeps the piece on show.
-    if (ChooseTextFile() && LoadTextFile(gCursor, gPathBuffer)) ShowNextPiece(window);
+// Shows the dialog on the shared path buffer; true when a file name was chosen.
+BOOL ChooseTextFile(FileDialog dialog) {
+    gOpenFileRecord.lStructSize = sizeof(gOpenFileRecord);
+    gOpenFileRecord.hwndOwner = nullptr;  // unowned: the strip keeps reading while the dialog is open
+    gOpenFileRecord.lpstrFilter = kTextFileFilter;
+    gOpenFileRecord.lpstrCustomFilter = nullptr;
+    gOpenFileRecord.nFilterIndex = 1;
+    gOpenFileRecord.lpstrFile = gPathBuffer;
+    gOpenFileRecord.nMaxFile = MAX_PATH;
+    gOpenFileRecord.lpstrFileTitle = nullptr;
+    gOpenFileRecord.lpstrInitialDir = nullptr;
+    gOpenFileRecord.lpstrTitle = nullptr;
+    // A reading aid that stores nothing leaves no trail of the files read in Recent Items either.
+    // A mistyped name is refused in the dialog, as in other programs, so it cannot wipe the text on show.
+    gOpenFileRecord.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_DONTADDTORECENT;
+    gOpenFileRecord.lpstrDefExt = kDefaultExtension;
+    CapFileNameUnderWine(gOpenFileRecord);
+    // A cancel or a failure leaves the path as it was: after FNERR_BUFFERTOOSMALL the dialog would
+    // have left the size it needed in the buffer, and the next dialog would start from that.
+    wchar_t before[MAX_PATH];
+    std::copy(std::begin(gPathBuffer), std::end(gPathBuffer), before);
+    const BOOL chosen = dialog(&gOpenFileRecord);
+    if (!chosen) std::copy(std::begin(before), std::end(before), gPathBuffer);
+    return chosen;
 }
 
 LRESULT OnCommand(HWND window, int id) {
@@ -136,27 +157,7 @@ void ApplyAppearance(HWND window) {
     SegmentLengthForWidth(gSettings);
 }
 
-BOOL ChooseTextFile(FileDialog dialog) {
-    gOpenFileRecord.lStructSize = sizeof(gOpenFileRecord);
-    gOpenFileRecord.hwndOwner = nullptr;  // unowned: the strip keeps reading while the dialog is open
-    gOpenFileRecord.lpstrFilter = kTextFileFilter;
-    gOpenFileRecord.lpstrCustomFilter = nullptr;
-    gOpenFileRecord.nFilterIndex = 1;
-    gOpenFileRecord.lpstrFile = gPathBuffer;
-    gOpenFileRecord.nMaxFile = MAX_PATH;
-    gOpenFileRecord.lpstrFileTitle = nullptr;
-    gOpenFileRecord.lpstrInitialDir = nullptr;
-    gOpenFileRecord.lpstrTitle = nullptr;
-    // A reading aid that stores nothing leaves no trail of the files read in Recent Items either.
-    // A mistyped name is refused in the dialog, as in other programs, so it cannot wipe the text on show.
-    gOpenFileRecord.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_DONTADDTORECENT;
-    gOpenFileRecord.lpstrDefExt = kDefaultExtension;
-    CapFileNameUnderWine(gOpenFileRecord);
-    // A cancel or a failure leaves the path as it was: after FNERR_BUFFERTOOSMALL the dialog would
-    // have left the size it needed in the buffer, and the next dialog would start from that.
-    wchar_t before[MAX_PATH];
-    std::copy(std::begin(gPathBuffer), std::end(gPathBuffer), before);
-    const BOOL chosen = dialog(&gOpenFileRecord);
-    if (!chosen) std::copy(std::begin(before), std::end(before), gPathBuffer);
-    return chosen;
+void OpenTextFile(HWND window, FileDialog dialog) {
+    // A cancelled or failed dialog, or a file gone or locked since, keeps the piece on show.
+    if (ChooseTextFile(dialog) && LoadTextFile(gCursor, gPathBuffer)) ShowNextPiece(window);
 }

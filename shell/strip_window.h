@@ -9,7 +9,7 @@ LRESULT CALLBACK StripWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 // Pushes the strip settings to the window: layered opacity, width and height, segment length.
 void ApplyAppearance(HWND window);
 
-// Shows the open-file dialog on the shared path buffer; true when a file name was chosen. A test
-// passes a dialog of its own.
+// The Open command: shows the open-file dialog, reads the chosen file and shows its next piece. A
+// test passes a dialog of its own.
 using FileDialog = BOOL(WINAPI*)(OPENFILENAMEW*);
-BOOL ChooseTextFile(FileDialog dialog = GetOpenFileNameW);
+void OpenTextFile(HWND window, FileDialog dialog = GetOpenFileNameW);

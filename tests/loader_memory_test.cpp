@@ -2,26 +2,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
-#include <new>
 
 #include "test_support.h"
 #include "text_loader.h"
 
-static std::size_t gLargestAllocation = SIZE_MAX;
-
-void* operator new(std::size_t size) {
-    if (size > gLargestAllocation) throw std::bad_alloc();
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+extern std::size_t gLargestAllocation;  // failing_new.cpp: operator new fails above it
 
 TEST(LoadTextFile, OutOfMemoryLeavesTextEmpty) {
     TempFile file(std::string(4 << 20, 'x'), "large.txt");
     // Fails for the reading buffer, then for the text; with no limit, the file is read whole.
-    for (const std::size_t limit : {std::size_t{512} << 10, std::size_t{4} << 20, SIZE_MAX}) {
+    for (const std::size_t limit : {std::size_t{32} << 10, std::size_t{4} << 20, SIZE_MAX}) {
         ReadingCursor cursor;
         gLargestAllocation = limit;
         EXPECT_NO_THROW(LoadTextFile(cursor, file.wide));
