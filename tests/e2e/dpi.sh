@@ -18,7 +18,8 @@ px() { echo $((($1 * $2 + 48) / 96)); }  # px LOGICAL DPI: pixels at DPI, rounde
 
 at() {  # at DPI REFDPI...: sets the DPI new processes see, and draws the first piece at each REFDPI
   # Wine 10 reads the DPI as its server starts: the program ends, and the server with it.
-  quit && wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f && wineserver -w && shift || return
+  quit && { wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f || fail "reg add failed"; } &&
+    { wineserver -w || fail "wineserver -w failed"; } && shift || return
   local d y=800 em ink args=()
   for d; do args+=(--dpi "$d" "$piece"); done
   wine "$bin/draw_text.exe" 400 $y "${args[@]}" --menu x &
