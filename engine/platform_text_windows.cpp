@@ -1,5 +1,6 @@
 #include "platform_text.h"
 
+#include <algorithm>
 #include <climits>
 // The file calls and the conversion alone, not all of <windows.h>.
 #include <errhandlingapi.h>
@@ -20,8 +21,9 @@ std::size_t ReadAt(FileHandle file, std::uint64_t offset, char* buffer, std::siz
         OVERLAPPED at = {};  // on a handle opened for plain reads, where the read starts
         at.Offset = static_cast<DWORD>(offset + done);
         at.OffsetHigh = static_cast<DWORD>((offset + done) >> 32);
-        DWORD got = 0;  // callers ask for a piece, far below 4 GB
-        if (!ReadFile(reinterpret_cast<HANDLE>(file), buffer + done, static_cast<DWORD>(size - done), &got, &at))
+        DWORD got = 0;  // one call reads less than 4 GB; callers ask for a piece, far less, in any case
+        const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(size - done, std::size_t{1} << 30));
+        if (!ReadFile(reinterpret_cast<HANDLE>(file), buffer + done, ask, &got, &at))
             return GetLastError() == ERROR_HANDLE_EOF ? done : kReadFailed;
         if (got == 0) break;
         done += got;
