@@ -20,8 +20,6 @@ struct SampleText {
     std::vector<std::size_t> starts;  // the byte where each character starts
 };
 
-constexpr std::size_t kIntactCharacters = 1000;  // a cut end leaves at least these
-
 // Each code point's pointer; where it has two, the first from preferredFrom on (for Big5, its own
 // pair before the one HKSCS added below 5024).
 template <typename Index>
@@ -74,19 +72,4 @@ inline std::vector<SampleText> SampleTexts() {
         }
     }
     return texts;
-}
-
-enum class Edit { Insert, Delete, Replace, Cut };
-constexpr const char* kEditNames[] = {"insert", "delete", "replace", "cut"};
-
-// The bytes with one change at byte at: byte inserted there or put in place of the one there, the
-// one there deleted, or all from there on cut off.
-inline std::string Changed(std::string bytes, Edit edit, std::size_t at, char byte) {
-    switch (edit) {
-    case Edit::Insert: return bytes.insert(at, 1, byte);
-    case Edit::Delete: return bytes.erase(at, 1);
-    case Edit::Replace: bytes.at(at) = byte; return bytes;
-    case Edit::Cut: return bytes.erase(at);
-    }
-    return bytes;
 }
