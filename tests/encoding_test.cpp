@@ -51,12 +51,7 @@ TEST(ChineseDecoders, EveryPairReadsAsItsIndexSays) {
     }
 }
 
-struct DecodeCase {
-    const char* name;
-    TextEncoding encoding;
-    std::string bytes;
-    std::u16string units;
-};
+struct DecodeCase { const char* name; TextEncoding encoding; std::string bytes; std::u16string units; };
 
 // Each sequence that is no character becomes one U+FFFD, and the bytes after it are read again as
 // the Encoding Standard says.
@@ -82,11 +77,7 @@ TEST(Decoders, ReadSequencesAsTheStandardSays) {
     }
 }
 
-struct DetectionCase {
-    const char* name;
-    std::string bytes;
-    TextEncoding encoding;
-};
+struct DetectionCase { const char* name; std::string bytes; TextEncoding encoding; };
 
 const std::string kBig5Poem = "\xAC" "K\xAF" "v\xA4\xA3\xC4\xB1\xBE\xE5\xA1" "A\xB3" "B\xB3" "B\xBB" "D\xB3\xDA\xB3\xBE\xA1" "C";  // 春眠不覺曉，處處聞啼鳥。
 const std::string kUtf8Text = u8"统一码文本的第一行，之后还有更多的文字。";

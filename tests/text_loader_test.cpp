@@ -14,11 +14,7 @@ namespace {
 
 using namespace std::string_literals;
 
-struct LoadCase {
-    std::string name;
-    std::string bytes;
-    WideString text;
-};
+struct LoadCase { std::string name, bytes; WideString text; };
 
 std::string Utf16File(std::u16string_view text, bool bigEndian) {
     std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
