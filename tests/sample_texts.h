@@ -24,11 +24,9 @@ struct SampleText {
 // pair before the one HKSCS added below 5024).
 template <typename Index>
 std::map<char32_t, unsigned> Pointers(const Index& index, unsigned preferredFrom) {
-    std::map<char32_t, unsigned> pointers;
-    for (unsigned p = 0; p < std::size(index); ++p) {
-        const auto [it, added] = pointers.emplace(index[p], p);
-        if (!added && it->second < preferredFrom) it->second = p;
-    }
+    std::map<char32_t, unsigned> pointers;  // written from the last to the first pointer, the preferred ones after
+    for (unsigned p = preferredFrom; p-- > 0;) pointers[index[p]] = p;
+    for (auto p = static_cast<unsigned>(std::size(index)); p-- > preferredFrom;) pointers[index[p]] = p;
     return pointers;
 }
 

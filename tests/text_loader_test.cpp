@@ -36,9 +36,6 @@ const LoadCase kCases[] = {
     {"Utf16Be", Utf16File(u"读书 😀\r\nend", true), ToWide(u"读书 😀\nend\n")},
     // Unicode files keep Ctrl+Z and zero.
     {"Utf8KeepsCtrlZAndZero", u8"中\x1A文\0!"s, ToWide(u"中\x1A文\0!\n"s)},
-    // Big5 is read when the text is clearly Big5; a short Traditional text in code page 936 stays so.
-    {"Big5", "\xB3\x6F\xAC\x4F\xA4\x40\xAD\xD3\xB4\xFA\xB8\xD5\xA1\x43\r\n\xA4", ToWide(u"這是一個測試。\n\uFFFD\n")},
-    {"TraditionalCp936", "\xDF\x40\xCA\xC7\xD2\xBB\x82\x80\x9C\x79\xD4\x87\xA1\xA3", ToWide(u"這是一個測試。\n")},
 };
 
 const WideString kBefore = ToWide(u"the text before\n");
