@@ -27,7 +27,6 @@ const LoadCase kCases[] = {
     // Text mode on code page files: CR LF is LF, a lone CR stays, Ctrl+Z ends the input, and a
     // zero ends the text, a sequence it cuts off as one U+FFFD; every line ends in one LF.
     {"LineEnds", "a\r\nb\rc\r\r\n\n\nd\r", ToWide(u"a\nb\rc\r\n\n\nd\r\n")},
-    {"Empty", "", ToWide(u"")},
     {"CtrlZAtLineStart", "ab\n\x1A" "cd\nefgh", ToWide(u"ab\n")},  // a whole eight-byte word past it
     {"LeadBeforeZero", "ab\xD6\0c"s, ToWide(u"ab\uFFFD")},
     // A byte-order mark decides, else strict UTF-8 beyond ASCII.
