@@ -16,7 +16,6 @@ struct AdvanceCase {
 const AdvanceCase kCases[] = {
     {"WelcomeCyclesThroughThreeLines", WELCOME_TEXT,
      {{u"欢迎使用蕨汀浮卷机\n", 10}, {u"双击窗口暂停或者继续阅读\n", 23}, {u"右击窗口打开功能菜单", 0}, {u"欢迎使用蕨汀浮卷机\n", 10}}},
-    {"EmptyLineSkipped", u"abc\n\nxyz\n", {{u"abc\n", 4}, {u"xyz\n", 0}}},
     {"CarriageReturnEndsPieceToo", u"abc\r\ndef\n", {{u"abc\r", 4}, {u"def\n", 0}}},
     {"ThreeShownTwoSkipped", u"hello\nab\nb\n", {{u"hello\n", 6}, {u"ab\n", 9}, {u"hello\n", 6}}},
     {"ShortTailsSkipped", u"abcdefghijklmnopq\nabcdefghijklmno", {{u"abcdefghijklm", 13}, {u"nopq\n", 18}, {u"abcdefghijklm", 31}, {u"abcdefghijklm", 13}}},
