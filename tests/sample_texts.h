@@ -20,17 +20,13 @@ struct SampleText {
     std::vector<std::size_t> starts;  // the byte where each character starts
 };
 
-constexpr std::size_t kIntactCharacters = 1000;  // a cut end leaves at least these
-
 // Each code point's pointer; where it has two, the first from preferredFrom on (for Big5, its own
 // pair before the one HKSCS added below 5024).
 template <typename Index>
 std::map<char32_t, unsigned> Pointers(const Index& index, unsigned preferredFrom) {
-    std::map<char32_t, unsigned> pointers;
-    for (unsigned p = 0; p < std::size(index); ++p) {
-        const auto [it, added] = pointers.emplace(index[p], p);
-        if (!added && it->second < preferredFrom) it->second = p;
-    }
+    std::map<char32_t, unsigned> pointers;  // written from the last to the first pointer, the preferred ones after
+    for (unsigned p = preferredFrom; p-- > 0;) pointers[index[p]] = p;
+    for (auto p = static_cast<unsigned>(std::size(index)); p-- > preferredFrom;) pointers[index[p]] = p;
     return pointers;
 }
 
@@ -74,19 +70,4 @@ inline std::vector<SampleText> SampleTexts() {
         }
     }
     return texts;
-}
-
-enum class Edit { Insert, Delete, Replace, Cut };
-constexpr const char* kEditNames[] = {"insert", "delete", "replace", "cut"};
-
-// The bytes with one change at byte at: byte inserted there or put in place of the one there, the
-// one there deleted, or all from there on cut off.
-inline std::string Changed(std::string bytes, Edit edit, std::size_t at, char byte) {
-    switch (edit) {
-    case Edit::Insert: return bytes.insert(at, 1, byte);
-    case Edit::Delete: return bytes.erase(at, 1);
-    case Edit::Replace: bytes.at(at) = byte; return bytes;
-    case Edit::Cut: return bytes.erase(at);
-    }
-    return bytes;
 }
