@@ -116,13 +116,13 @@ std::size_t Decode(DecoderState& state, std::string_view bytes, bool last, WideC
         return r.length;
     };
     for (std::size_t i = Resume(state, bytes, step); i < n;) {
-        if (i + 8 <= n && IsAsciiRun(bytes.data() + i)) {
-            out = std::copy(b + i, b + i + 8, out);
-            i += 8;
-            continue;
-        }
         if (b[i] < 0x80) {  // ASCII and the common pair, without the rest of the sequence rules
-            *out++ = b[i++];
+            if (i + 8 <= n && IsAsciiRun(bytes.data() + i)) {  // looked for only where ASCII starts
+                out = std::copy(b + i, b + i + 8, out);
+                i += 8;
+            } else {
+                *out++ = b[i++];
+            }
             continue;
         }
         if (IsLead(b[i]) && i + 1 < n) {
