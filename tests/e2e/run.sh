@@ -104,7 +104,7 @@ a drag moves the strip by the drag distance | drag
 a GB 18030 file opened on the second piece shows at once, from offset 23 | choose "$out/gb18030.txt" && piece file_1 2
 宽度增加 widens the strip at once; the piece stays until the next tick | wider=$(at 宽度增加) && width "450 30" $wider && width "650 30" $wider && width "850 30" $wider && piece file_1 2
 a double-click resumes: the next tick cuts 52 characters | aim click --repeat 2 --delay 80 1 && piece file_2 6.5 && aim click --repeat 2 --delay 80 1
-a cancelled open keeps the piece | choose '' Escape && holds file_2 1
+a cancelled open keeps the piece | choose '' Escape && piece file_2 2 && holds file_2 1
 宽度减小 narrows it at once | width "650 30" $(at 宽度减小) && shows file_2
 a UTF-8 file opens; its piece ends in a lone CR, not drawn | choose "$out/utf8.txt" && piece utf8 2
 Enter in the next dialog reopens the last file, reading on from the offset | choose '' Return && piece utf8_2 2
