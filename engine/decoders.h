@@ -61,7 +61,7 @@ std::size_t Resume(DecoderState& state, std::string_view piece, Step step) {
     unsigned char joined[kMostPending + 4];  // a sequence begun in the state ends in these
     const std::size_t kept = state.count, size = kept + std::min<std::size_t>(piece.size(), 4);
     std::copy(state.pending, state.pending + kept, joined);
-    std::copy(piece.data(), piece.data() + (size - kept), joined + kept);
+    std::memcpy(joined + kept, piece.data(), size - kept);
     state.count = 0;
     std::size_t pos = 0;
     while (pos < kept) {
