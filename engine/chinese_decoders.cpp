@@ -116,25 +116,26 @@ std::size_t Decode(DecoderState& state, std::string_view bytes, bool last, WideC
         return r.length;
     };
     for (std::size_t i = Resume(state, bytes, step); i < n;) {
-        // The common pairs, most of a Chinese text, in a loop of their own: two tests and two look-ups
-        // a character.
-        while (i + 1 < n && IsLead(b[i])) {
-            const char32_t codePoint = Pair(b[i], b[i + 1]);
-            if (codePoint == 0) break;
-            out = Put(codePoint, out);
-            i += 2;
-        }
-        if (i == n) break;
-        if (b[i] < 0x80) {  // ASCII, without the rest of the sequence rules
+        // Most of a text is ASCII and the common pairs, read here without the rest of the sequence
+        // rules, writing through `to`: the step takes `out` by reference, which keeps `out` in memory.
+        WideChar* to = out;
+        while (i < n) {
+            while (i + 1 < n && IsLead(b[i])) {  // two tests and two look-ups a character
+                const char32_t codePoint = Pair(b[i], b[i + 1]);
+                if (codePoint == 0) break;
+                to = Put(codePoint, to);
+                i += 2;
+            }
+            if (i == n || b[i] >= 0x80) break;
             if (i + 8 <= n && IsAsciiRun(bytes.data() + i)) {  // looked for only where ASCII starts
-                out = std::copy(b + i, b + i + 8, out);
+                to = std::copy(b + i, b + i + 8, to);
                 i += 8;
             } else {
-                *out++ = b[i++];
+                *to++ = b[i++];
             }
-            continue;
         }
-        i += StepOrKeep(state, b + i, n - i, step);
+        out = to;
+        if (i < n) i += StepOrKeep(state, b + i, n - i, step);
     }
     return static_cast<std::size_t>(out - first);
 }
