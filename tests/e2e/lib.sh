@@ -37,9 +37,14 @@ geom() { xwininfo -id "${1:-$strip}" | awk '/Absolute upper-left|^ *(Width|Heigh
 state() { local s; s=$("$root/scripts/wine-run" "$bin/window_state.exe" 2>>"$out/wine.log" | tr -d '\r') && cut -d' ' -f"$1" <<<"$s"; }
 place() { state 3-6; }  # the strip's rectangle, as it set it
 opacity() { state 2; }
-windows() { xdotool search --onlyvisible "$@" | wc -l; }
+# xdotool search over the visible windows, asked again when a window went while it looked: Xlib's
+# BadWindow then ends it as if nothing matched.
+search() {
+  local found; for _ in 1 2 3 4 5; do found=$(xdotool search --onlyvisible "$@" 2>&1) && echo "$found" && return
+    [[ $found == *"X Error"* ]] || return; done; false; }
+windows() { search "$@" | wc -l; }
 popup() {  # popup CLASS: where the visible window of that X class without a name, a popup menu, is
-  for id in $(xdotool search --onlyvisible --class "^$1\$"); do [ -n "$(xdotool getwindowname "$id")" ] || { geom "$id"; return; }; done
+  for id in $(search --class "^$1\$"); do [ -n "$(xdotool getwindowname "$id")" ] || { geom "$id"; return; }; done
   false; }
 aim() { read -r cx cy _ < <(geom); cx=$((cx + 20)) cy=$((cy + 15)); xdotool mousemove "$cx" "$cy" "$@"; }
 
@@ -64,7 +69,7 @@ took() { ((gap >= $(usec "$1") && gap <= $(usec "$2"))) || fail "$((gap / 1000))
 holds() { ! wait_until "$2" not shows "$1" || keep "lost-$1" "the strip left $1"; }
 
 menu_up() { popup sundrovale.exe >/dev/null; }
-dialog() { xdotool search --onlyvisible --name '^打开$' >/dev/null; }
+dialog() { search --name '^打开$' >/dev/null; }
 rclick() { aim click 3 && wait_until 5 menu_up || fail "no menu after a right-click"; }
 menu() { rclick && xdotool key --delay 30 "$@" && { wait_until 5 not menu_up || fail "the menu stayed after $*"; }; }
 width() { local size=$1; shift; menu "$@" Return && is size "$size" state 5-6; }  # width "W H" KEYS...
