@@ -24,9 +24,9 @@ constexpr bool EachRowAtItsEncoding() {
 }
 static_assert(EachRowAtItsEncoding(), "one row for each encoding, at the encoding's own index");
 
-bool HasZeroByte(std::uint64_t word) { return (word - kOnes) & ~word & kHighs; }
 // Whether any byte is below `below`, at most 0x80.
 bool HasByteBelow(std::uint64_t word, unsigned below) { return (word - kOnes * below) & ~word & kHighs; }
+bool HasZeroByte(std::uint64_t word) { return HasByteBelow(word, 1); }
 
 }  // namespace
 
